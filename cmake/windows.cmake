@@ -1,0 +1,137 @@
+# The Windows target: KQSetup.exe, PHelper.exe, the printui.dll stand-in and the tests, all i686.
+enable_language(RC)
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001")
+
+add_compile_definitions(UNICODE _UNICODE NOMINMAX WINVER=0x0501 _WIN32_WINNT=0x0501 _WIN32_IE=0x0600 STRICT)
+# One self-contained executable: no libstdc++, libgcc or libwinpthread DLL beside it.
+set(STATIC_RUNTIME -static -static-libgcc -static-libstdc++)
+# Address-space randomisation and no-execute data for everything we ship.
+set(HARDENING -Wl,--dynamicbase -Wl,--nxcompat)
+
+set(WIN_SOURCES)
+foreach(dir ${PRODUCT_DIRS})
+  file(GLOB found CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/*.cpp)
+  list(FILTER found EXCLUDE REGEX "_core\\.cpp$")
+  list(APPEND WIN_SOURCES ${found})
+endforeach()
+list(REMOVE_ITEM WIN_SOURCES ${CMAKE_SOURCE_DIR}/shell/main.cpp)
+
+set(WIN_LIBS comctl32 setupapi winspool shlwapi shell32 advapi32 gdi32 user32 kernel32 ole32 version)
+
+add_library(kqwin STATIC ${WIN_SOURCES})
+target_link_libraries(kqwin PUBLIC kqcore ${WIN_LIBS})
+
+# The helper service program is built first: its bytes travel inside KQSetup.exe.
+file(GLOB HELPER_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/helper/*.cpp)
+list(FILTER HELPER_SOURCES EXCLUDE REGEX "_core\\.cpp$")
+if(HELPER_SOURCES)
+  add_executable(PHelper ${HELPER_SOURCES} ${CMAKE_SOURCE_DIR}/package/registry_key.cpp)
+  target_include_directories(PHelper PRIVATE ${CMAKE_SOURCE_DIR})
+  target_compile_definitions(PHelper PRIVATE KQ_HELPER_PROGRAM)
+  target_link_options(PHelper PRIVATE ${STATIC_RUNTIME} ${HARDENING} -municode)
+  target_link_libraries(PHelper PRIVATE kqcore advapi32)
+  set_target_properties(PHelper PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+  set(HELPER_EXE ${CMAKE_BINARY_DIR}/bin/PHelper.exe)
+endif()
+
+# Banner bitmaps are drawn by a script, so that they are reproducible from the repository alone.
+set(GEN_DIR ${CMAKE_BINARY_DIR}/generated)
+set(BANNERS ${GEN_DIR}/banner454.bmp ${GEN_DIR}/banner456.bmp ${GEN_DIR}/banner458.bmp)
+add_custom_command(OUTPUT ${BANNERS}
+  COMMAND python3 ${CMAKE_SOURCE_DIR}/res/make_banners.py ${GEN_DIR}
+  DEPENDS ${CMAKE_SOURCE_DIR}/res/make_banners.py
+  COMMENT "Drawing the banner bitmaps")
+add_custom_target(banners DEPENDS ${BANNERS})
+
+set(RC_FILE ${CMAKE_SOURCE_DIR}/res/kqsetup.rc)
+# The .rc script includes the files made by the build through this generated fragment, with
+# absolute paths, so that windres finds them whatever its working directory.
+set(GEN_RC "CREATEPROCESS_MANIFEST_RESOURCE_ID RT_MANIFEST \"${CMAKE_SOURCE_DIR}/res/kqsetup.manifest\"\n")
+string(APPEND GEN_RC "IDB_BANNER_CABLE BITMAP \"${GEN_DIR}/banner454.bmp\"\n")
+string(APPEND GEN_RC "IDB_BANNER_DETECT BITMAP \"${GEN_DIR}/banner456.bmp\"\n")
+string(APPEND GEN_RC "IDB_BANNER_WELCOME BITMAP \"${GEN_DIR}/banner458.bmp\"\n")
+if(HELPER_EXE)
+  string(APPEND GEN_RC "IDR_HELPER_PAYLOAD WIN7 \"${HELPER_EXE}\"\n")
+endif()
+file(CONFIGURE OUTPUT ${GEN_DIR}/generated_files.rc CONTENT "${GEN_RC}")
+set(RC_DEPENDS ${BANNERS} ${CMAKE_SOURCE_DIR}/res/resource.h ${CMAKE_SOURCE_DIR}/res/kqsetup.manifest)
+if(HELPER_EXE)
+  list(APPEND RC_DEPENDS PHelper)
+  set(RC_DEFINES KQ_HAVE_HELPER)
+endif()
+set_source_files_properties(${RC_FILE} PROPERTIES OBJECT_DEPENDS "${BANNERS};${CMAKE_SOURCE_DIR}/res/resource.h;${CMAKE_SOURCE_DIR}/res/kqsetup.manifest;${HELPER_EXE}")
+
+# The resources as an object library, so that the tests carry the same string table and dialogs.
+add_library(kqres OBJECT ${RC_FILE})
+target_include_directories(kqres PRIVATE ${CMAKE_SOURCE_DIR}/res ${GEN_DIR} ${CMAKE_BINARY_DIR}/bin)
+target_compile_definitions(kqres PRIVATE ${RC_DEFINES})
+add_dependencies(kqres banners)
+if(HELPER_EXE)
+  add_dependencies(kqres PHelper)
+endif()
+
+add_executable(KQSetup WIN32 ${CMAKE_SOURCE_DIR}/shell/main.cpp $<TARGET_OBJECTS:kqres>)
+target_link_options(KQSetup PRIVATE ${STATIC_RUNTIME} ${HARDENING} -municode -mwindows)
+target_link_libraries(KQSetup PRIVATE kqwin)
+set_target_properties(KQSetup PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+
+# The sample driver package sits next to the program, where users put theirs.
+add_custom_command(TARGET KQSetup POST_BUILD
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_SOURCE_DIR}/samples/KQPRINTER.INF ${CMAKE_BINARY_DIR}/bin/KQPRINTER.INF)
+
+# Wine's printui.dll lacks /if: the tests and the demo install this stand-in instead.
+file(GLOB PRINTUI_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/wine/printui/*.cpp)
+if(PRINTUI_SOURCES)
+  add_library(printui SHARED ${PRINTUI_SOURCES} ${CMAKE_SOURCE_DIR}/wine/printui/printui.def)
+  set_target_properties(printui PROPERTIES PREFIX "" RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/wine)
+  target_include_directories(printui PRIVATE ${CMAKE_SOURCE_DIR})
+  target_link_options(printui PRIVATE ${STATIC_RUNTIME})
+  target_link_libraries(printui PRIVATE kqcore winspool)
+endif()
+
+# Tools that run inside the Wine prefix (registry seeding and the like).
+file(GLOB WINE_TOOL_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/wine/tools/*.cpp)
+foreach(src ${WINE_TOOL_SOURCES})
+  get_filename_component(name ${src} NAME_WE)
+  add_executable(${name} ${src})
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
+  target_link_options(${name} PRIVATE ${STATIC_RUNTIME} -municode)
+  target_link_libraries(${name} PRIVATE kqwin)
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/wine)
+endforeach()
+
+# Google Test from Debian's source package, cross-compiled with the product.
+if(EXISTS /usr/src/googletest/CMakeLists.txt)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+  enable_testing()
+  include(GoogleTest)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/tools/wine-run.sh)
+
+  file(GLOB UNIT_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/*/*_test.cpp)
+  list(FILTER UNIT_TEST_SOURCES EXCLUDE REGEX "/tests/e2e/")
+  add_executable(kq_tests ${UNIT_TEST_SOURCES} ${CMAKE_SOURCE_DIR}/tests/test_main.cpp $<TARGET_OBJECTS:kqres>)
+  target_include_directories(kq_tests PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests)
+  target_link_options(kq_tests PRIVATE ${STATIC_RUNTIME})
+  target_link_libraries(kq_tests PRIVATE kqwin gtest)
+  set_target_properties(kq_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+  add_dependencies(kq_tests KQSetup)
+  if(HELPER_EXE)
+    add_dependencies(kq_tests PHelper)
+  endif()
+  gtest_discover_tests(kq_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
+    WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin PROPERTIES TIMEOUT 300)
+
+  file(GLOB E2E_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*.cpp)
+  if(E2E_SOURCES)
+    add_executable(kq_e2e ${E2E_SOURCES})
+    target_include_directories(kq_e2e PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests)
+    target_link_options(kq_e2e PRIVATE ${STATIC_RUNTIME})
+    target_link_libraries(kq_e2e PRIVATE kqwin gtest)
+    set_target_properties(kq_e2e PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+    add_dependencies(kq_e2e KQSetup)
+    gtest_discover_tests(kq_e2e DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
+      WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin PROPERTIES TIMEOUT 600 RUN_SERIAL TRUE LABELS e2e)
+  endif()
+endif()

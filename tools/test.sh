@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# Builds both targets and runs every test: the unit and end-to-end tests under Wine, the host
+# build under AddressSanitizer/UBSan, short fuzzer runs and the checks of the shipped executables.
+#   tools/test.sh            everything
+#   KQ_SKIP_E2E=1 tools/test.sh   without the end-to-end scenarios
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+"$root/tools/bootstrap.sh"
+
+build="$root/build"
+jobs=$(nproc 2>/dev/null || echo 2)
+failed=()
+passed=()
+step() { # name, command...
+  local name="$1"; shift
+  echo "=== $name"
+  if "$@"; then passed+=("$name"); else failed+=("$name"); echo "*** $name FAILED"; fi
+}
+
+# 1. The shipped 32-bit executables.
+cmake -S . -B "$build/win32" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
+ninja -C "$build/win32" KQSetup $(ninja -C "$build/win32" -t targets all 2>/dev/null | grep -oE '^(PHelper|printui)\.?[a-z]*:' | tr -d : | sort -u) >/dev/null
+# 2. The same sources for x86_64, which is what runs under Wine here (see tools/wine-env.sh).
+cmake -S . -B "$build/win64" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
+ninja -C "$build/win64" >/dev/null
+# 3. The host build of the portable code, with the sanitizers, and the fuzzers (clang).
+CC=clang CXX=clang++ cmake -S . -B "$build/host" -G Ninja -DCMAKE_BUILD_TYPE=Debug >/dev/null
+ninja -C "$build/host" >/dev/null
+
+step "shipped executables" "$root/tests/static/check_executables.sh" "$build/win32/bin"
+
+step "host unit tests (ASan/UBSan)" ctest --test-dir "$build/host" --output-on-failure -j"$jobs"
+
+if ls "$build/host"/*_fuzz >/dev/null 2>&1; then
+  step "fuzzers (short runs)" "$root/tools/fuzz.sh" "$build/host" 15
+fi
+
+# A display for the windows and one throwaway prefix for this run.
+tmp=$(mktemp -d)
+xvfb_pid=""
+prefix="$build/wineprefix"
+cleanup() {
+  WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1 || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" >/dev/null 2>&1 || true
+  rm -rf "$tmp"
+}
+trap cleanup EXIT
+Xvfb -displayfd 7 -screen 0 1280x1024x24 -nolisten tcp 7>"$tmp/display" >/dev/null 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 100); do [ -s "$tmp/display" ] && break; sleep 0.1; done
+export DISPLAY=":$(cat "$tmp/display")"
+"$root/tools/wine-prefix.sh" "$prefix" "$build/win64"
+export KQ_WINEPREFIX="$prefix"
+export KQ_SCREENSHOTS="$build/screenshots"
+mkdir -p "$KQ_SCREENSHOTS"
+
+step "Windows unit tests (Wine)" ctest --test-dir "$build/win64" --output-on-failure -j"$jobs" -LE e2e
+if [ -z "${KQ_SKIP_E2E:-}" ]; then
+  step "end-to-end scenarios (Wine)" ctest --test-dir "$build/win64" --output-on-failure -L e2e
+  "$root/tools/screenshots.sh" "$KQ_SCREENSHOTS" || true
+fi
+
+echo
+echo "passed: ${passed[*]:-none}"
+[ ${#failed[@]} -eq 0 ] || echo "failed: ${failed[*]}"
+echo "${#passed[@]} passed, ${#failed[@]} failed"
+[ ${#failed[@]} -eq 0 ]

@@ -1,0 +1,78 @@
+#include "win/app.h"
+
+#include <utility>
+#include <vector>
+
+namespace win {
+namespace {
+
+HINSTANCE g_resourceModule = nullptr;
+MessageBoxHook& Hook() {
+  static MessageBoxHook hook;
+  return hook;
+}
+
+}  // namespace
+
+HINSTANCE ResourceModule() { return g_resourceModule ? g_resourceModule : ::GetModuleHandleW(nullptr); }
+void SetResourceModule(HINSTANCE module) { g_resourceModule = module; }
+
+bool TryLoadString(UINT id, std::wstring& out) {
+  // With a zero buffer size LoadStringW hands out a read-only pointer into the resource itself,
+  // so texts of any length load whole.
+  const wchar_t* text = nullptr;
+  int length = ::LoadStringW(ResourceModule(), id, reinterpret_cast<LPWSTR>(&text), 0);
+  if (length <= 0 || text == nullptr) return false;
+  out.assign(text, static_cast<size_t>(length));
+  return true;
+}
+
+std::wstring LoadStringResource(UINT id) {
+  std::wstring text;
+  TryLoadString(id, text);
+  return text;
+}
+
+std::wstring ModuleFilePath(HMODULE module) {
+  std::vector<wchar_t> buffer(MAX_PATH);
+  for (;;) {
+    DWORD n = ::GetModuleFileNameW(module, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (n == 0) return std::wstring();
+    if (n < buffer.size()) return std::wstring(buffer.data(), n);
+    if (buffer.size() >= 32768) return std::wstring(buffer.data(), n);
+    buffer.resize(buffer.size() * 2);
+  }
+}
+
+std::wstring ApplicationTitle() {
+  std::wstring path = ModuleFilePath(nullptr);
+  size_t slash = path.find_last_of(L"\\/");
+  std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
+  size_t dot = name.find_last_of(L'.');
+  if (dot != std::wstring::npos) name.erase(dot);
+  return name;
+}
+
+void SetMessageBoxHook(MessageBoxHook hook) { Hook() = std::move(hook); }
+
+int ShowMessageBox(HWND owner, const std::wstring& text, const std::wstring& caption, UINT type) {
+  if (Hook()) return Hook()(owner, text, caption, type);
+  return ::MessageBoxW(owner, text.c_str(), caption.c_str(), type);
+}
+
+int AppMessageBox(HWND owner, const std::wstring& text, UINT type) {
+  return ShowMessageBox(owner, text, ApplicationTitle(), type);
+}
+
+std::wstring SystemErrorText(DWORD code) {
+  wchar_t* buffer = nullptr;
+  DWORD n = ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                             nullptr, code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
+                             reinterpret_cast<LPWSTR>(&buffer), 0, nullptr);
+  std::wstring text;
+  if (n != 0 && buffer != nullptr) text.assign(buffer, n);
+  if (buffer != nullptr) ::LocalFree(buffer);
+  return TrimWhiteSpace(text);
+}
+
+}  // namespace win
