@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <climits>
 #include <string>
 #include <vector>
 

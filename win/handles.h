@@ -65,8 +65,13 @@ struct RegistryKeyTraits {
   using Handle = HKEY;
   static Handle Invalid() { return nullptr; }
   // Predefined root keys are never closed by their holder.
-  static bool IsValid(Handle h) {
-    return h != nullptr && !(reinterpret_cast<ULONG_PTR>(h) >= 0x80000000UL && reinterpret_cast<ULONG_PTR>(h) <= 0x800000FFUL);
+  static bool IsValid(Handle h) { return h != nullptr && !IsPredefined(h); }
+  // HKEY_CLASSES_ROOT and its siblings are the sign-extended values 0x80000000 to 0x800000FF.
+  static bool IsPredefined(Handle h) {
+    const ULONG_PTR v = reinterpret_cast<ULONG_PTR>(h);
+    const DWORD low = static_cast<DWORD>(v);
+    return static_cast<ULONG_PTR>(static_cast<LONG_PTR>(static_cast<LONG>(low))) == v && low >= 0x80000000UL &&
+           low <= 0x800000FFUL;
   }
   static void Close(Handle h) { ::RegCloseKey(h); }
 };
