@@ -132,7 +132,7 @@ if(EXISTS /usr/src/googletest/CMakeLists.txt)
 
   file(GLOB E2E_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*.cpp)
   if(E2E_SOURCES)
-    add_executable(kq_e2e ${E2E_SOURCES})
+    add_executable(kq_e2e ${E2E_SOURCES} ${CMAKE_SOURCE_DIR}/tests/test_main.cpp)
     target_include_directories(kq_e2e PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests)
     target_link_options(kq_e2e PRIVATE ${STATIC_RUNTIME})
     target_link_libraries(kq_e2e PRIVATE kqtestsupport gtest)

@@ -1,0 +1,5 @@
+// Placeholder until the driver commands land.
+#pragma once
+#include <string>
+int InstallDriver(std::wstring printerName, std::wstring port);
+void PrintTestPage(std::wstring printerName);

@@ -1,0 +1,2 @@
+#include "install/printer_settings.h"
+void ApplyPrinterDefaultSettings(const std::wstring&, HWND) {}

@@ -1,0 +1,3 @@
+#include "package/payload.h"
+bool ExtractHelperService(const std::wstring&) { return true; }
+std::wstring GetHelperServicePath(const std::wstring& fileName) { return fileName; }

@@ -1,0 +1,145 @@
+#include "shell/detect_page.h"
+
+#include "device/printer_name_core.h"
+#include "device/printer_records.h"
+#include "res/resource.h"
+#include "shell/setup_settings.h"
+#include "win/app.h"
+
+namespace {
+
+const wchar_t kDetectCaption[] = L"安装向导 - 请连接打印机和电脑";
+const wchar_t kNamePlaceholder[] = L"打印机名称";
+constexpr DWORD kDetectWindowMs = 3000;
+constexpr int kDotSteps = 11;
+
+void SetCheck(HWND button, WPARAM state) {
+  if (button) ::SendMessageW(button, BM_SETCHECK, state, 0);
+}
+
+}  // namespace
+
+bool IsSupportedHardwareId(const std::wstring& hardwareId) {
+  if (hardwareId.empty()) return false;
+  const std::wstring tail = hardwareId.size() > 4 ? hardwareId.substr(hardwareId.size() - 4) : hardwareId;
+  return ToUpperAscii(tail) != L"FFFF";
+}
+
+CDetectPage::CDetectPage(HWND parent) : CWizardPage(IDD_DETECT_PAGE, parent) {}
+
+BOOL CDetectPage::OnInitDialog() {
+  CWizardPage::OnInitDialog();
+  ApplyTitleFont(IDC_DETECT_TITLE, m_font.Get());
+  std::wstring text;
+  if (win::TryLoadString(IDS_DETECT_TITLE, text)) SetDlgItemText(IDC_DETECT_TITLE, text);
+  if (win::TryLoadString(IDS_DETECT_USB, text)) SetDlgItemText(IDC_DETECT_USB, text);
+  if (win::TryLoadString(IDS_DETECT_LPT, text)) SetDlgItemText(IDC_DETECT_LPT, text);
+  if (win::TryLoadString(IDS_DETECT_NAME_LABEL, text)) SetDlgItemText(IDC_DETECT_NAME_LABEL, text);
+  return TRUE;
+}
+
+bool CDetectPage::OnCommand(WORD id, WORD code, HWND) {
+  if (code == BN_CLICKED && (id == IDC_DETECT_USB || id == IDC_DETECT_LPT)) {
+    OnConnectionChanged();
+    return true;
+  }
+  return false;
+}
+
+void CDetectPage::OnSetActive() {
+  if (m_pSheet) m_pSheet->SetWindowText(kDetectCaption);
+  Detect();
+}
+
+void CDetectPage::SelectUsb() {
+  SetCheck(GetDlgItem(IDC_DETECT_USB), BST_CHECKED);
+  SetCheck(GetDlgItem(IDC_DETECT_LPT), BST_UNCHECKED);
+}
+
+bool CDetectPage::IsUsbSelected() const {
+  HWND usb = GetDlgItem(IDC_DETECT_USB);
+  return usb != nullptr && ::SendMessageW(usb, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void CDetectPage::Detect() {
+  CSetupSettings& settings = SetupSettings;
+  ::EnableWindow(m_hWnd, FALSE);
+  SelectUsb();
+  SetStatusText(std::wstring(), TRUE);
+  settings.g_strPortType = L"USB";
+  SetDlgItemText(IDC_DETECT_NAME, kNamePlaceholder);
+  if (m_pSheet) {
+    m_pSheet->EnableButton(IDC_BACK, FALSE);
+    m_pSheet->EnableButton(IDC_NEXT, FALSE);
+    m_pSheet->EnableButton(IDCANCEL, FALSE);
+    m_pSheet->EnableButton(IDC_FINISH, FALSE);
+  }
+
+  bool identified = false;
+  const DWORD start = ::GetTickCount();
+  int dots = 0;
+  for (;;) {
+    if (IsPrinterUsbEnumerated()) {
+      identified = IdentifyPrinterOnUsb(settings) == 0;
+      break;
+    }
+    std::wstring status = win::LoadStringResource(IDS_DETECTING);
+    for (int i = 0; i < dots; ++i) status += L"..";
+    // Hide and show the transparent status only when the text gets shorter, so that the longer
+    // text it replaces does not stay visible underneath.
+    SetStatusText(status, dots == 0);
+    PumpWait(500, 10);
+    dots = (dots + 1) % kDotSteps;
+    if (::GetTickCount() - start >= kDetectWindowMs) break;
+  }
+
+  if (identified) {
+    SetStatusText(win::LoadStringResource(IDS_PRINTER_DETECTED), TRUE);
+    SetDlgItemText(IDC_DETECT_NAME, settings.g_strPrinterName);
+    SelectUsb();
+  } else {
+    SelectUsb();
+    std::wstring lptModel;
+    const int lptCount = ScanLptPrinters(lptModel);
+    AssignCleanPrinterName(settings.g_strPrinterName, lptCount == 1 ? lptModel : settings.g_strDriverDesc);
+    SetStatusText(win::LoadStringResource(IDS_NO_PRINTER_DETECTED), TRUE);
+    EnableDlgItem(IDC_DETECT_USB, TRUE);
+    EnableDlgItem(IDC_DETECT_LPT, TRUE);
+    OnConnectionChanged();
+  }
+
+  if (m_pSheet) {
+    m_pSheet->EnableButton(IDC_BACK, TRUE);
+    m_pSheet->EnableButton(IDC_NEXT, TRUE);
+    m_pSheet->EnableButton(IDCANCEL, TRUE);
+    m_pSheet->EnableButton(IDC_FINISH, FALSE);
+  }
+  UpdateConnectionButtons();
+  ::EnableWindow(m_hWnd, TRUE);
+}
+
+void CDetectPage::UpdateConnectionButtons() {
+  EnableDlgItem(IDC_DETECT_LPT, IsSupportedHardwareId(SetupSettings.g_strLptHardwareId));
+  EnableDlgItem(IDC_DETECT_USB, IsSupportedHardwareId(SetupSettings.g_strUsbHardwareId));
+}
+
+void CDetectPage::SetStatusText(const std::wstring& text, BOOL redraw) {
+  if (redraw) ShowDlgItem(IDC_DETECT_STATUS, SW_HIDE);
+  PumpWait(0, 10);
+  SetDlgItemText(IDC_DETECT_STATUS, text);
+  if (redraw) ShowDlgItem(IDC_DETECT_STATUS, SW_SHOW);
+  PumpWait(0, 10);
+}
+
+void CDetectPage::OnConnectionChanged() {
+  SetDlgItemText(IDC_DETECT_NAME, SetupSettings.g_strPrinterName);
+  if (HWND edit = GetDlgItem(IDC_DETECT_NAME)) ::SetFocus(edit);
+  SetupSettings.g_strPortType = IsUsbSelected() ? L"USB" : L"LPT";
+}
+
+int CDetectPage::OnWizardNext() {
+  SetupSettings.g_strPortType = IsUsbSelected() ? L"USB" : L"LPT";
+  // An empty edit keeps the name proposed before; whatever was typed is cleaned first.
+  AssignCleanPrinterName(SetupSettings.g_strPrinterName, GetDlgItemText(IDC_DETECT_NAME));
+  return 0;
+}

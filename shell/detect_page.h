@@ -1,0 +1,31 @@
+// The printer detection page: watches for a USB printer, identifies it, falls back to the
+// parallel port and the INF's model, and proposes a printer name.
+#pragma once
+
+#include <string>
+
+#include "shell/wizard.h"
+
+class CDetectPage : public CWizardPage {
+ public:
+  explicit CDetectPage(HWND parent);
+  void OnSetActive() override;
+  int OnWizardNext() override;
+
+  void Detect();
+  void SetStatusText(const std::wstring& text, BOOL redraw);
+  void OnConnectionChanged();
+  void UpdateConnectionButtons();
+
+ protected:
+  BOOL OnInitDialog() override;
+  bool OnCommand(WORD id, WORD code, HWND control) override;
+
+ private:
+  void SelectUsb();
+  bool IsUsbSelected() const;
+};
+
+// True when a hardware id marks a connection the package supports: not empty, and its last four
+// characters (the whole id when shorter) are not "FFFF" in any letter case.
+bool IsSupportedHardwareId(const std::wstring& hardwareId);

@@ -1,0 +1,82 @@
+#include "shell/welcome_pages.h"
+
+#include "res/resource.h"
+#include "shell/setup_settings.h"
+#include "win/app.h"
+
+namespace {
+
+HFONT CreateTitleFont() {
+  return ::CreateFontW(20, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_SWISS, L"Arial");
+}
+
+// Loads a text into `text` only when the string exists, so a missing one keeps what was there.
+void LoadInto(std::wstring& text, UINT id) { win::TryLoadString(id, text); }
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// CWelcomePage
+
+CWelcomePage::CWelcomePage(HWND parent) : CWizardPage(IDD_WELCOME_PAGE, parent) {}
+
+void CWelcomePage::DoDataExchange(bool) {}
+
+BOOL CWelcomePage::OnInitDialog() {
+  win::CDialog::OnInitDialog();
+  m_pTitleFont = CreateTitleFont();
+  ApplyTitleFont(IDC_WELCOME_TITLE, m_pTitleFont);
+
+  const std::wstring& brand = SetupSettings.g_strBrandName;
+  std::wstring text;
+  LoadInto(text, IDS_WELCOME_TITLE);
+  SetDlgItemText(IDC_WELCOME_TITLE, FormatString(text, brand));
+  LoadInto(text, IDS_WELCOME_INTRO);
+  SetDlgItemText(IDC_WELCOME_INTRO, FormatString(text, brand));
+  LoadInto(text, IDS_WELCOME_LINK);
+  SetDlgItemText(IDC_WELCOME_LINK, text);
+  return TRUE;
+}
+
+HBRUSH CWelcomePage::OnCtlColor(HDC, HWND, UINT) { return nullptr; }
+
+bool CWelcomePage::OnCommand(WORD, WORD, HWND) { return false; }
+
+void CWelcomePage::OnSetActive() {
+  if (m_pSheet) m_pSheet->SetWindowText(win::FormatResource(IDS_WELCOME_CAPTION, SetupSettings.g_strBrandName));
+}
+
+BOOL CWelcomePage::DestroyWindow() {
+  if (m_pTitleFont != nullptr) {
+    ::DeleteObject(m_pTitleFont);
+    m_pTitleFont = nullptr;
+  }
+  return CWizardPage::DestroyWindow();
+}
+
+// ---------------------------------------------------------------------------------------------
+// CCableGuidePage
+
+CCableGuidePage::CCableGuidePage(HWND parent) : CWizardPage(IDD_CABLE_GUIDE_PAGE, parent) {}
+
+BOOL CCableGuidePage::OnInitDialog() {
+  CWizardPage::OnInitDialog();
+  ApplyTitleFont(IDC_CABLE_TITLE, m_font.Get());
+  SetDlgItemText(IDC_CABLE_TITLE, win::LoadStringResource(IDS_CABLE_TITLE));
+  SetDlgItemText(IDC_CABLE_STEPS, win::LoadStringResource(IDS_CABLE_STEPS));
+  return TRUE;
+}
+
+HBRUSH CCableGuidePage::OnCtlColor(HDC dc, HWND control, UINT message) {
+  return CWizardPage::OnCtlColor(dc, control, message);
+}
+
+void CCableGuidePage::OnSetActive() {
+  if (m_pSheet) m_pSheet->SetWindowText(win::LoadStringResource(IDS_CABLE_CAPTION));
+}
+
+int CCableGuidePage::OnWizardNext() {
+  SetupSettings.g_strPortType = L"USB";
+  return 0;
+}

@@ -1,0 +1,289 @@
+#include "shell/wizard.h"
+
+#include "res/resource.h"
+#include "win/app.h"
+
+BOOL PumpMessages() {
+  MSG msg;
+  while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) return FALSE;
+    ::TranslateMessage(&msg);
+    ::DispatchMessageW(&msg);
+  }
+  return TRUE;
+}
+
+// ---------------------------------------------------------------------------------------------
+// CWizardPage
+
+CWizardPage::CWizardPage(UINT templateId, HWND parent) : win::CDialog(templateId, parent), m_nTemplateId(templateId) {}
+
+CWizardPage::~CWizardPage() = default;
+
+BOOL CWizardPage::OnCreatePage() { return TRUE; }
+void CWizardPage::OnDestroyPage() {}
+BOOL CWizardPage::OnKillActive() { return TRUE; }
+void CWizardPage::OnSetActive() {}
+void CWizardPage::OnAfterNext() {}
+BOOL CWizardPage::OnQueryCancel() { return TRUE; }
+int CWizardPage::OnWizardBack() { return 0; }
+BOOL CWizardPage::IsNextBlocked() { return FALSE; }
+int CWizardPage::OnWizardNext() { return 0; }
+BOOL CWizardPage::OnWizardFinish() { return TRUE; }
+
+BOOL CWizardPage::PumpWait(DWORD totalMs, DWORD sliceMs) {
+  PumpMessages();
+  if (sliceMs == 0) return TRUE;
+  for (DWORD i = totalMs / sliceMs; i > 0; --i) {
+    ::Sleep(sliceMs);
+    PumpMessages();
+  }
+  return TRUE;
+}
+
+BOOL CWizardPage::OnInitDialog() {
+  win::CDialog::OnInitDialog();
+  m_font.Reset(::CreateFontW(20, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_SWISS, L"Arial"));
+  m_brush.Reset(::CreateSolidBrush(RGB(255, 255, 255)));
+  return TRUE;
+}
+
+HBRUSH CWizardPage::OnCtlColor(HDC dc, HWND, UINT message) {
+  switch (message) {
+    case WM_CTLCOLORSTATIC:
+      // Static texts and pictures are drawn straight onto the white page.
+      ::SetBkMode(dc, TRANSPARENT);
+      return static_cast<HBRUSH>(::GetStockObject(NULL_BRUSH));
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORSCROLLBAR:
+      ::SetTextColor(dc, RGB(0, 0, 0));
+      ::SetBkColor(dc, RGB(255, 255, 255));
+      return m_brush.Get();
+    default:
+      return m_brush.Get();
+  }
+}
+
+bool CWizardPage::PreTranslateMessage(MSG* msg) {
+  if (msg->message == WM_KEYDOWN && msg->wParam == VK_RETURN) return true;
+  if (msg->message == WM_KEYDOWN && msg->wParam == VK_ESCAPE) {
+    OnCancel();
+    return true;
+  }
+  return false;
+}
+
+void CWizardPage::OnCancel() {}
+
+void CWizardPage::ApplyTitleFont(int controlId, HFONT font) const {
+  if (HWND item = GetDlgItem(controlId)) ::SendMessageW(item, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+}
+
+// ---------------------------------------------------------------------------------------------
+// CWizardDialog
+
+CWizardDialog::CWizardDialog(UINT templateId, HWND parent) : win::CDialog(templateId, parent) {
+  m_pages.reserve(10);
+}
+
+void CWizardDialog::AddPage(CWizardPage* page, UINT templateId) {
+  page->m_nTemplateId = templateId;
+  m_pages.push_back(page);
+}
+
+void CWizardDialog::EnableButton(int id, BOOL enable) {
+  if (HWND button = GetDlgItem(id)) ::EnableWindow(button, enable);
+}
+
+void CWizardDialog::EnableNext(BOOL enable) { EnableButton(IDC_NEXT, enable); }
+void CWizardDialog::EnableFinish(BOOL enable) { EnableButton(IDC_FINISH, enable); }
+
+int CWizardDialog::IndexOf(const CWizardPage* page) const {
+  for (size_t i = 0; i < m_pages.size(); ++i) {
+    if (m_pages[i] == page) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+CWizardPage* CWizardDialog::GetActivePage() const {
+  for (CWizardPage* page : m_pages) {
+    if (page->m_bActive) return page;
+  }
+  return nullptr;
+}
+
+CWizardPage* CWizardDialog::FindPage(UINT templateId) const {
+  for (CWizardPage* page : m_pages) {
+    if (page->m_nTemplateId == templateId) return page;
+  }
+  return nullptr;
+}
+
+BOOL CWizardDialog::OnInitDialog() {
+  win::CDialog::OnInitDialog();
+  // Tab moves on into the controls of the visible page.
+  ::SetWindowLongPtrW(m_hWnd, GWL_EXSTYLE, ::GetWindowLongPtrW(m_hWnd, GWL_EXSTYLE) | WS_EX_CONTROLPARENT);
+  ShowFirstPage();
+  return TRUE;
+}
+
+bool CWizardDialog::OnCommand(WORD id, WORD code, HWND) {
+  if (code != BN_CLICKED) return false;
+  switch (id) {
+    case IDC_BACK:
+      OnBack();
+      return true;
+    case IDC_NEXT:
+      OnNext();
+      return true;
+    case IDC_FINISH:
+      OnFinish();
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool CWizardDialog::PreTranslateMessage(MSG* msg) {
+  // Enter never presses a button anywhere in the wizard.
+  if (msg->message == WM_KEYDOWN && msg->wParam == VK_RETURN) return true;
+  return win::CDialog::PreTranslateMessage(msg);
+}
+
+void CWizardDialog::ShowFirstPage() {
+  if (!HideActivePage()) return;
+  EnableButton(IDC_BACK, FALSE);
+  if (m_pages.size() > 1) {
+    EnableFinish(FALSE);
+    EnableNext(TRUE);
+  } else {
+    EnableFinish(TRUE);
+    EnableNext(FALSE);
+  }
+  if (!m_pages.empty()) ActivatePage(m_pages.front());
+}
+
+BOOL CWizardDialog::ActivatePage(CWizardPage* page) {
+  if (page == nullptr) return FALSE;
+  if (!page->m_bCreated) {
+    if (!page->Create(m_hWnd)) return FALSE;
+    page->m_bCreated = TRUE;
+    page->m_pSheet = this;
+    if (!page->OnCreatePage()) return FALSE;
+  }
+  if (!HideActivePage()) return FALSE;
+
+  if (HWND placeholder = GetDlgItem(static_cast<int>(m_nPlaceholderId))) {
+    RECT rect;
+    ::GetWindowRect(placeholder, &rect);
+    ::MapWindowPoints(HWND_DESKTOP, m_hWnd, reinterpret_cast<POINT*>(&rect), 2);
+    ::SetWindowPos(page->m_hWnd, nullptr, rect.left, rect.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  ::EnableWindow(page->m_hWnd, TRUE);
+  ::ShowWindow(page->m_hWnd, SW_SHOW);
+  ::InvalidateRect(page->m_hWnd, nullptr, TRUE);
+  ::UpdateWindow(page->m_hWnd);
+  page->OnSetActive();
+  page->m_bActive = TRUE;
+  return TRUE;
+}
+
+BOOL CWizardDialog::HideActivePage() {
+  CWizardPage* active = GetActivePage();
+  if (active == nullptr) return TRUE;
+  if (!active->OnKillActive()) return FALSE;
+  ::ShowWindow(active->m_hWnd, SW_HIDE);
+  active->m_bActive = FALSE;
+  return TRUE;
+}
+
+void CWizardDialog::OnNext() {
+  CWizardPage* current = GetActivePage();
+  if (current == nullptr || current->IsNextBlocked()) return;
+  const int target = current->OnWizardNext();
+  if (target == -1) return;
+  CWizardPage* next = nullptr;
+  if (target == 0) {
+    const int index = IndexOf(current);
+    if (index < 0 || static_cast<size_t>(index + 1) >= m_pages.size()) return;
+    next = m_pages[static_cast<size_t>(index + 1)];
+  } else {
+    next = FindPage(static_cast<UINT>(target));
+  }
+  if (next == nullptr || !ActivatePage(next)) return;
+  if (next == m_pages.back()) {
+    EnableNext(FALSE);
+    EnableFinish(TRUE);
+  }
+  EnableButton(IDC_BACK, TRUE);
+  next->OnAfterNext();
+}
+
+void CWizardDialog::OnBack() {
+  CWizardPage* current = GetActivePage();
+  if (current == nullptr) return;
+  const int target = current->OnWizardBack();
+  if (target == -1) return;
+  CWizardPage* previous = nullptr;
+  if (target == 0) {
+    const int index = IndexOf(current);
+    if (index <= 0) return;
+    previous = m_pages[static_cast<size_t>(index - 1)];
+  } else {
+    previous = FindPage(static_cast<UINT>(target));
+  }
+  if (previous == nullptr || !ActivatePage(previous)) return;
+  if (previous == m_pages.front()) {
+    EnableButton(IDC_BACK, FALSE);
+    EnableFinish(FALSE);
+  }
+  EnableNext(TRUE);
+}
+
+void CWizardDialog::OnFinish() {
+  CWizardPage* current = GetActivePage();
+  if (current != nullptr && !current->OnKillActive()) return;
+  for (CWizardPage* page : m_pages) {
+    if (page->m_bCreated && !page->OnWizardFinish()) return;
+  }
+  UpdateData(true);
+  EndDialog(IDC_FINISH);
+}
+
+void CWizardDialog::OnCancel() {
+  for (CWizardPage* page : m_pages) {
+    if (page->m_bCreated && !page->OnQueryCancel()) return;
+  }
+  EndDialog(IDCANCEL);
+}
+
+void CWizardDialog::OnDestroy() {
+  for (CWizardPage* page : m_pages) {
+    if (!page->m_bCreated) continue;
+    // A page that refuses is left to go with its parent window.
+    if (page->OnKillActive()) {
+      page->OnDestroyPage();
+      page->DestroyWindow();
+      page->m_bCreated = FALSE;
+    }
+  }
+  win::CDialog::OnDestroy();
+}
+
+// ---------------------------------------------------------------------------------------------
+// CWizardSheet
+
+CWizardSheet::CWizardSheet(HWND parent) : CWizardDialog(IDD_WIZARD_SHEET, parent) {}
+
+BOOL CWizardSheet::OnInitDialog() {
+  SetPlaceholder(IDC_PAGE_PLACEHOLDER);
+  // The run-time captions come from the string table and carry no arrows.
+  SetDlgItemText(IDC_BACK, win::LoadStringResource(IDS_BACK));
+  SetDlgItemText(IDC_NEXT, win::LoadStringResource(IDS_NEXT));
+  SetDlgItemText(IDCANCEL, win::LoadStringResource(IDS_CANCEL));
+  SetDlgItemText(IDC_FINISH, win::LoadStringResource(IDS_FINISH));
+  return CWizardDialog::OnInitDialog();
+}

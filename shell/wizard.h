@@ -1,0 +1,97 @@
+// The wizard frame (one modal dialog with Back, Next, Cancel and Finish) and the page base.
+#pragma once
+
+#include <windows.h>
+
+#include <vector>
+
+#include "win/dialog.h"
+#include "win/handles.h"
+
+class CWizardDialog;
+
+// Drains the thread's message queue; FALSE when it met WM_QUIT (which is then gone).
+BOOL PumpMessages();
+
+class CWizardPage : public win::CDialog {
+ public:
+  CWizardPage(UINT templateId, HWND parent);
+  ~CWizardPage() override;
+
+  // Hooks the frame calls; the defaults let every navigation go ahead.
+  virtual BOOL OnCreatePage();
+  virtual void OnDestroyPage();
+  virtual BOOL OnKillActive();
+  virtual void OnSetActive();
+  virtual void OnAfterNext();
+  virtual BOOL OnQueryCancel();
+  // 0: previous page; -1: stay; anything else: template id of the target page.
+  virtual int OnWizardBack();
+  virtual BOOL IsNextBlocked();
+  // 0: next page; -1: stay; anything else: template id of the target page.
+  virtual int OnWizardNext();
+  virtual BOOL OnWizardFinish();
+
+  // Drains the queue, then sleeps one slice and drains again totalMs / sliceMs times.
+  BOOL PumpWait(DWORD totalMs, DWORD sliceMs);
+
+  CWizardDialog* m_pSheet = nullptr;
+  BOOL m_bCreated = FALSE;
+  BOOL m_bActive = FALSE;
+  UINT m_nTemplateId;
+
+ protected:
+  BOOL OnInitDialog() override;
+  HBRUSH OnCtlColor(HDC dc, HWND control, UINT message) override;
+  bool PreTranslateMessage(MSG* msg) override;
+  // Esc inside a page does not close anything.
+  void OnCancel() override;
+  // Sets a bold title font on a control, with redraw.
+  void ApplyTitleFont(int controlId, HFONT font) const;
+
+  win::ScopedFont m_font;
+  win::ScopedBrush m_brush;
+};
+
+class CWizardDialog : public win::CDialog {
+ public:
+  CWizardDialog(UINT templateId, HWND parent);
+
+  void AddPage(CWizardPage* page, UINT templateId);
+  void SetPlaceholder(UINT id) { m_nPlaceholderId = id; }
+  void EnableNext(BOOL enable);
+  void EnableFinish(BOOL enable);
+  void EnableButton(int id, BOOL enable);
+
+  CWizardPage* GetActivePage() const;
+  CWizardPage* FindPage(UINT templateId) const;
+  const std::vector<CWizardPage*>& Pages() const { return m_pages; }
+
+ protected:
+  BOOL OnInitDialog() override;
+  bool OnCommand(WORD id, WORD code, HWND control) override;
+  bool PreTranslateMessage(MSG* msg) override;
+  void OnCancel() override;
+  void OnDestroy() override;
+
+  void ShowFirstPage();
+  BOOL ActivatePage(CWizardPage* page);
+  BOOL HideActivePage();
+  void OnNext();
+  void OnBack();
+  void OnFinish();
+
+ private:
+  int IndexOf(const CWizardPage* page) const;
+
+  std::vector<CWizardPage*> m_pages;  // not owned: start-up creates and destroys the pages
+  UINT m_nPlaceholderId = 0;
+};
+
+class CWizardSheet : public CWizardDialog {
+ public:
+  explicit CWizardSheet(HWND parent);
+
+ protected:
+  BOOL OnInitDialog() override;
+};

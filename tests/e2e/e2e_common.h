@@ -1,0 +1,57 @@
+// Shared pieces of the end-to-end scenarios.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "e2e/driver.h"
+#include "res/resource.h"
+
+namespace e2e {
+
+const std::wstring kWelcomeCaption = L"安装向导 - 欢迎使用凯朗打印机驱动安装程序";
+const std::wstring kCableCaption = L"安装向导 - 请连接打印机和电脑";
+const std::wstring kDetectCaption = L"安装向导 - 请连接打印机和电脑";
+const std::wstring kInstallingCaption = L"安装向导 - 正在安装驱动程序";
+const std::wstring kInstallDoneCaption = L"安装向导 - 安装完成";
+const std::wstring kNotDetected = L"没有检测到打印机！";
+const std::wstring kDetected = L"检测到打印机设备：";
+
+struct ButtonStates {
+  bool back, next, cancel, finish;
+};
+
+inline ButtonStates ReadButtons(const WizardProcess& wizard) {
+  return {IsEnabled(wizard.Button(IDC_BACK)), IsEnabled(wizard.Button(IDC_NEXT)), IsEnabled(wizard.Button(IDCANCEL)),
+          IsEnabled(wizard.Button(IDC_FINISH))};
+}
+
+inline ::testing::AssertionResult ButtonsAre(const WizardProcess& wizard, ButtonStates want) {
+  ButtonStates got = ReadButtons(wizard);
+  if (got.back == want.back && got.next == want.next && got.cancel == want.cancel && got.finish == want.finish) {
+    return ::testing::AssertionSuccess();
+  }
+  return ::testing::AssertionFailure() << "buttons back/next/cancel/finish are " << got.back << got.next << got.cancel
+                                       << got.finish << ", want " << want.back << want.next << want.cancel
+                                       << want.finish;
+}
+
+// Waits until the detection run on the visible detection page has ended (Next usable again).
+inline bool WaitForDetectionEnd(const WizardProcess& wizard, DWORD timeoutMs = 15000) {
+  return WaitUntil(
+      [&] {
+        HWND status = wizard.PageControl(IDC_DETECT_STATUS);
+        return status != nullptr && IsEnabled(wizard.Button(IDC_NEXT)) && IsEnabled(wizard.Button(IDCANCEL)) &&
+               IsEnabled(wizard.VisiblePage());
+      },
+      timeoutMs);
+}
+
+inline std::string Narrow(const std::wstring& text) {
+  std::string out;
+  for (wchar_t c : text) out += c < 128 ? static_cast<char>(c) : '?';
+  return out;
+}
+
+}  // namespace e2e
