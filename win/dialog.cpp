@@ -42,6 +42,7 @@ INT_PTR CDialog::DoModal() {
   const bool ownerWasEnabled = owner != nullptr && ::IsWindowEnabled(owner);
   if (ownerWasEnabled) ::EnableWindow(owner, FALSE);
   if (!m_bEndModal) {
+    CenterOnWorkArea();
     ::ShowWindow(m_hWnd, SW_SHOW);
     ::UpdateWindow(m_hWnd);
   }
@@ -79,6 +80,18 @@ void CDialog::EndDialog(INT_PTR result) {
   } else if (m_hWnd != nullptr) {
     ::EndDialog(m_hWnd, result);
   }
+}
+
+void CDialog::CenterOnWorkArea() const {
+  RECT work;
+  RECT window;
+  if (!::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0) || !::GetWindowRect(m_hWnd, &window)) return;
+  const int width = window.right - window.left;
+  const int height = window.bottom - window.top;
+  const int x = work.left + ((work.right - work.left) - width) / 2;
+  const int y = work.top + ((work.bottom - work.top) - height) / 2;
+  ::SetWindowPos(m_hWnd, nullptr, x > work.left ? x : work.left, y > work.top ? y : work.top, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 BOOL CDialog::DestroyWindow() {

@@ -64,6 +64,8 @@ class CDialog {
  private:
   static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  // Modal dialogs appear in the middle of the screen's work area.
+  void CenterOnWorkArea() const;
 
   UINT m_nIDTemplate;
   bool m_bModal = false;
