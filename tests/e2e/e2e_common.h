@@ -37,13 +37,28 @@ inline ::testing::AssertionResult ButtonsAre(const WizardProcess& wizard, Button
                                        << want.finish;
 }
 
-// Waits until the detection run on the visible detection page has ended (Next usable again).
+// The frame sets its buttons after the page's own hooks have run, so states are waited for.
+inline ::testing::AssertionResult WaitForButtons(const WizardProcess& wizard, ButtonStates want, DWORD timeoutMs = 5000) {
+  WaitUntil([&] { return static_cast<bool>(ButtonsAre(wizard, want)); }, timeoutMs);
+  return ButtonsAre(wizard, want);
+}
+
+// Waits until a detection run on the detection page has ended: the status shows one of its final
+// texts, the frame's buttons and the page are usable again, and that state holds a moment later
+// (the page is shown a moment before the run disables it).
 inline bool WaitForDetectionEnd(const WizardProcess& wizard, DWORD timeoutMs = 15000) {
+  auto ended = [&] {
+    HWND status = wizard.PageControl(IDC_DETECT_STATUS);
+    if (status == nullptr) return false;
+    const std::wstring text = TextOf(status);
+    return (text == kNotDetected || text == kDetected) && IsEnabled(wizard.Button(IDC_NEXT)) &&
+           IsEnabled(wizard.Button(IDCANCEL)) && IsEnabled(wizard.VisiblePage());
+  };
   return WaitUntil(
       [&] {
-        HWND status = wizard.PageControl(IDC_DETECT_STATUS);
-        return status != nullptr && IsEnabled(wizard.Button(IDC_NEXT)) && IsEnabled(wizard.Button(IDCANCEL)) &&
-               IsEnabled(wizard.VisiblePage());
+        if (!ended()) return false;
+        ::Sleep(80);
+        return ended();
       },
       timeoutMs);
 }

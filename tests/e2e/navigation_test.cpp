@@ -22,7 +22,7 @@ class Navigation : public ::testing::Test {
 };
 
 TEST_F(Navigation, WalksForwardAndBackThroughAllPagesWithTheButtonTable) {
-  EXPECT_TRUE(ButtonsAre(wizard, {false, true, true, false}));
+  EXPECT_TRUE(WaitForButtons(wizard, {false, true, true, false}));
   EXPECT_EQ(TextOf(wizard.Button(IDC_BACK)), L"上一步");
   EXPECT_EQ(TextOf(wizard.Button(IDC_NEXT)), L"下一步");
   EXPECT_EQ(TextOf(wizard.Button(IDCANCEL)), L"取消");
@@ -33,7 +33,7 @@ TEST_F(Navigation, WalksForwardAndBackThroughAllPagesWithTheButtonTable) {
   Screenshot(wizard.Frame(), L"01-welcome");
 
   GoToCableGuide();
-  EXPECT_TRUE(ButtonsAre(wizard, {true, true, true, false}));
+  EXPECT_TRUE(WaitForButtons(wizard, {true, true, true, false}));
   EXPECT_EQ(TextOf(wizard.PageControl(IDC_CABLE_TITLE)), L"请按照以下步骤连接数据线");
   EXPECT_NE(TextOf(wizard.PageControl(IDC_CABLE_STEPS)).find(L"首先关闭打印机电源。"), std::wstring::npos);
   Screenshot(wizard.Frame(), L"02-cable-guide");
@@ -42,9 +42,9 @@ TEST_F(Navigation, WalksForwardAndBackThroughAllPagesWithTheButtonTable) {
   ASSERT_TRUE(wizard.WaitForCaption(kDetectCaption, 5000));
   // The detection run keeps every frame button disabled while it lasts.
   ASSERT_TRUE(WaitUntil([&] { return TextOf(wizard.PageControl(IDC_DETECT_NAME)) == L"打印机名称"; }, 5000));
-  EXPECT_TRUE(ButtonsAre(wizard, {false, false, false, false}));
+  EXPECT_TRUE(WaitForButtons(wizard, {false, false, false, false}));
   ASSERT_TRUE(WaitForDetectionEnd(wizard));
-  EXPECT_TRUE(ButtonsAre(wizard, {true, true, true, false}));
+  EXPECT_TRUE(WaitForButtons(wizard, {true, true, true, false}));
   EXPECT_EQ(TextOf(wizard.PageControl(IDC_DETECT_STATUS)), kNotDetected);
   EXPECT_EQ(TextOf(wizard.PageControl(IDC_DETECT_TITLE)), L"检测打印机设备");
   Screenshot(wizard.Frame(), L"03-detect-not-found");
@@ -55,10 +55,10 @@ TEST_F(Navigation, WalksForwardAndBackThroughAllPagesWithTheButtonTable) {
   ASSERT_TRUE(Click(wizard.Button(IDC_BACK)));
   ASSERT_TRUE(wizard.WaitForCaption(kCableCaption, 5000));
   ASSERT_TRUE(WaitUntil([&] { return wizard.VisiblePage() == pagesBefore[1]; }, 5000));
-  EXPECT_TRUE(ButtonsAre(wizard, {true, true, true, false}));
+  EXPECT_TRUE(WaitForButtons(wizard, {true, true, true, false}));
   ASSERT_TRUE(Click(wizard.Button(IDC_BACK)));
   ASSERT_TRUE(wizard.WaitForCaption(kWelcomeCaption, 5000));
-  EXPECT_TRUE(ButtonsAre(wizard, {false, true, true, false}));
+  EXPECT_TRUE(WaitForButtons(wizard, {false, true, true, false}));
   EXPECT_EQ(wizard.VisiblePage(), pagesBefore[0]);
   GoToCableGuide();
   EXPECT_EQ(wizard.VisiblePage(), pagesBefore[1]);

@@ -15,12 +15,12 @@ for exe in KQSetup.exe PHelper.exe; do
   imports=$(echo "$headers" | awk '/DLL Name:/ {print tolower($3)}')
   check "$exe is PE32 for i386" "file '$f' | grep -q 'PE32 executable.*Intel 80386'"
   if [ "$exe" = KQSetup.exe ]; then
-    check "$exe uses the GUI subsystem" "echo \"\$headers\" | grep -q 'Subsystem.*(Windows GUI)'"
+    check "$exe uses the GUI subsystem" "grep -q 'Subsystem.*(Windows GUI)' <<<\"\$headers\""
   else
-    check "$exe uses the console subsystem" "echo \"\$headers\" | grep -q 'Subsystem.*(Windows CUI)'"
+    check "$exe uses the console subsystem" "grep -q 'Subsystem.*(Windows CUI)' <<<\"\$headers\""
   fi
-  check "$exe imports no MinGW runtime DLL" "! echo \"\$imports\" | grep -qE 'libstdc|libgcc|libwinpthread|mingw'"
-  check "$exe has a dynamic base (ASLR)" "echo \"\$headers\" | grep -qE 'DllCharacteristics.*' && echo \"\$headers\" | grep -q 'DYNAMIC_BASE'"
-  check "$exe is NX compatible (DEP)" "echo \"\$headers\" | grep -q 'NX_COMPAT'"
+  check "$exe imports no MinGW runtime DLL" "! grep -qE 'libstdc|libgcc|libwinpthread|mingw' <<<\"\$imports\""
+  check "$exe has a dynamic base (ASLR)" "grep -q 'DYNAMIC_BASE' <<<\"\$headers\""
+  check "$exe is NX compatible (DEP)" "grep -q 'NX_COMPAT' <<<\"\$headers\""
 done
 exit $fail
