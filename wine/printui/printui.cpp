@@ -180,7 +180,18 @@ DWORD Run(const wchar_t* commandLine) {
 
 }  // namespace
 
+// The export names are undecorated on both targets; on i686 the symbols are named to match the
+// .def file exactly instead of leaving "@16" to the linker's stdcall fix-up.
+#if defined(__i386__)
+#define KQ_EXPORT_SYMBOL(name) __asm__("_" name)
+#else
+#define KQ_EXPORT_SYMBOL(name)
+#endif
+
 extern "C" {
+
+DWORD WINAPI PrintUIEntryW(HWND, HINSTANCE, LPCWSTR, int) KQ_EXPORT_SYMBOL("PrintUIEntryW");
+DWORD WINAPI PrintUIEntry(HWND, HINSTANCE, LPCSTR, int) KQ_EXPORT_SYMBOL("PrintUIEntry");
 
 DWORD WINAPI PrintUIEntryW(HWND, HINSTANCE, LPCWSTR commandLine, int) { return Run(commandLine); }
 
