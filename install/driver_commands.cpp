@@ -1,3 +1,72 @@
 #include "install/driver_commands.h"
-int InstallDriver(std::wstring, std::wstring) { return 1; }
-void PrintTestPage(std::wstring) {}
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <vector>
+
+#include "install/install_logic_core.h"
+#include "shell/setup_settings.h"
+#include "win/app.h"
+#include "win/handles.h"
+
+namespace {
+
+std::wstring SystemRundll32Path() {
+  std::vector<wchar_t> buffer(MAX_PATH);
+  UINT n = ::GetSystemDirectoryW(buffer.data(), static_cast<UINT>(buffer.size()));
+  if (n >= buffer.size()) {
+    buffer.resize(static_cast<size_t>(n) + 1);
+    n = ::GetSystemDirectoryW(buffer.data(), static_cast<UINT>(buffer.size()));
+  }
+  if (n == 0 || n >= buffer.size()) return std::wstring();
+  std::wstring path(buffer.data(), n);
+  if (path.back() != L'\\') path += L'\\';
+  return path + L"rundll32.exe";
+}
+
+// The folder that holds the running program, without a trailing backslash; empty when the
+// module path has no backslash.
+std::wstring ProgramFolder() {
+  const std::wstring path = win::ModuleFilePath(nullptr);
+  const size_t slash = path.rfind(L'\\');
+  return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
+}
+
+}  // namespace
+
+bool RunRundll32(const std::wstring& parameters) {
+  const std::wstring program = SystemRundll32Path();
+  if (program.empty()) return false;
+  // ShellExecuteExW takes a writable-looking pointer; give it its own copy of the parameters.
+  std::vector<wchar_t> buffer(parameters.begin(), parameters.end());
+  buffer.push_back(L'\0');
+
+  SHELLEXECUTEINFOW info = {};
+  info.cbSize = sizeof(info);
+  info.fMask = SEE_MASK_NOCLOSEPROCESS;
+  info.hwnd = nullptr;
+  info.lpVerb = nullptr;
+  info.lpFile = program.c_str();
+  info.lpParameters = buffer.data();
+  info.lpDirectory = nullptr;
+  info.nShow = SW_SHOW;
+  if (!::ShellExecuteExW(&info)) return false;
+  win::ScopedHandle process(info.hProcess);
+  if (!process) return false;
+  ::WaitForSingleObject(process.Get(), INFINITE);
+  return true;
+}
+
+int InstallDriver(std::wstring printerName, std::wstring port) {
+  (void)printerName;  // /b carries the base name; the spooler picks the final name itself
+  std::wstring parameters;
+  if (!BuildDriverInstallParameters(SetupSettings.g_strPrinterName, ProgramFolder(), SetupSettings.g_strPackageName,
+                                    port, SetupSettings.g_strDriverDesc, parameters)) {
+    return 0;
+  }
+  RunRundll32(parameters);
+  return 1;
+}
+
+void PrintTestPage(std::wstring printerName) { RunRundll32(BuildTestPageParameters(printerName)); }

@@ -1,0 +1,222 @@
+// Runs the real commands: the system's rundll32.exe and, in the test prefix, the printui.dll
+// stand-in that adds printers through the spooler and logs each call.
+#include "install/driver_commands.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "install/install_logic_core.h"
+#include "install/printer_list.h"
+#include "install_spooler_helpers.h"
+#include "shell/setup_settings.h"
+#include "win/app.h"
+
+namespace {
+
+std::wstring TempFolder() {
+  wchar_t buffer[MAX_PATH + 1] = {};
+  const DWORD n = ::GetTempPathW(MAX_PATH + 1, buffer);
+  return std::wstring(buffer, n);
+}
+
+std::wstring FolderOf(const std::wstring& path) { return path.substr(0, path.rfind(L'\\')); }
+
+std::wstring SystemRundll32() {
+  wchar_t buffer[MAX_PATH] = {};
+  const UINT n = ::GetSystemDirectoryW(buffer, MAX_PATH);
+  return std::wstring(buffer, n) + L"\\rundll32.exe";
+}
+
+struct LogLine {
+  std::wstring host, outcome, command;
+};
+
+std::vector<LogLine> ReadLog(const std::wstring& path) {
+  std::vector<LogLine> lines;
+  HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                              nullptr);
+  if (file == INVALID_HANDLE_VALUE) return lines;
+  std::string bytes;
+  char chunk[4096];
+  DWORD got = 0;
+  while (::ReadFile(file, chunk, sizeof(chunk), &got, nullptr) && got != 0) bytes.append(chunk, got);
+  ::CloseHandle(file);
+  std::wstring text(bytes.size(), L'\0');
+  const int n = ::MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), &text[0],
+                                      static_cast<int>(text.size()));
+  text.resize(n > 0 ? static_cast<size_t>(n) : 0);
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find(L"\r\n", start);
+    if (end == std::wstring::npos) end = text.size();
+    const std::wstring line = text.substr(start, end - start);
+    start = end + 2;
+    const size_t tab1 = line.find(L'\t');
+    const size_t tab2 = tab1 == std::wstring::npos ? tab1 : line.find(L'\t', tab1 + 1);
+    if (tab2 == std::wstring::npos) continue;
+    lines.push_back({line.substr(0, tab1), line.substr(tab1 + 1, tab2 - tab1 - 1), line.substr(tab2 + 1)});
+  }
+  return lines;
+}
+
+class DriverCommandsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    saved_ = SetupSettings;
+    log_ = TempFolder() + L"kq-printui-" + std::to_wstring(::GetCurrentProcessId()) + L".log";
+    ::DeleteFileW(log_.c_str());
+    ::SetEnvironmentVariableW(L"KQ_PRINTUI_LOG", log_.c_str());
+    ::SetEnvironmentVariableW(L"KQ_PRINTUI_MODE", nullptr);
+    base_ = L"KQ 测试 " + std::to_wstring(::GetCurrentProcessId());
+    SetupSettings.g_strPrinterName = base_;
+    SetupSettings.g_strPackageName = L"KQPRINTER";
+    SetupSettings.g_strDriverDesc = L"KESTROM KQ-80";
+    RefillPrinterNames(before_, nullptr);
+  }
+
+  void TearDown() override {
+    std::vector<std::wstring> now;
+    RefillPrinterNames(now, nullptr);
+    for (const std::wstring& name : now) {
+      if (std::find(before_.begin(), before_.end(), name) == before_.end()) install_test::DeleteTestPrinter(name);
+    }
+    ::SetEnvironmentVariableW(L"KQ_PRINTUI_LOG", nullptr);
+    ::SetEnvironmentVariableW(L"KQ_PRINTUI_MODE", nullptr);
+    ::DeleteFileW(log_.c_str());
+    SetupSettings = saved_;
+  }
+
+  // Runs the driver install and returns the printer it created, as the install page finds it.
+  std::wstring Install(const std::wstring& port) {
+    std::vector<std::wstring> before, after;
+    RefillPrinterNames(before, nullptr);
+    EXPECT_EQ(1, InstallDriver(L"ignored", port));
+    RefillPrinterNames(after, nullptr);
+    return FindNewPrinter(before, after, base_);
+  }
+
+  std::vector<LogLine> Log() const {
+    std::vector<LogLine> lines = ReadLog(log_);
+    if (lines.empty()) ADD_FAILURE() << "no log from the printui.dll stand-in: is it installed in the prefix?";
+    return lines;
+  }
+
+  CSetupSettings saved_;
+  std::wstring log_;
+  std::wstring base_;
+  std::vector<std::wstring> before_;
+};
+
+TEST_F(DriverCommandsTest, InstallCreatesPrinterOnPortThroughSystemRundll32) {
+  const std::wstring printer = Install(L"USB001");
+  EXPECT_EQ(base_, printer);
+  std::wstring port, driver;
+  ASSERT_TRUE(install_test::QueryPrinter(printer, port, driver));
+  EXPECT_EQ(L"USB001", port);
+  EXPECT_EQ(L"KESTROM KQ-80", driver);
+
+  const std::vector<LogLine> lines = Log();
+  ASSERT_EQ(1u, lines.size());
+  EXPECT_EQ(0, ::lstrcmpiW(SystemRundll32().c_str(), lines[0].host.c_str())) << lines[0].host;
+  std::wstring expected;
+  ASSERT_TRUE(BuildDriverInstallParameters(base_, FolderOf(win::ModuleFilePath()), L"KQPRINTER", L"USB001",
+                                           L"KESTROM KQ-80", expected));
+  // rundll32 hands over what follows the entry point's name.
+  EXPECT_EQ(expected.substr(expected.find(L"/z")), lines[0].command);
+}
+
+TEST_F(DriverCommandsTest, ClashesGetCopySuffixAndParallelPort) {
+  // A printer whose name differs from the base only in case already exists.
+  std::wstring otherCase = base_;
+  std::transform(otherCase.begin(), otherCase.end(), otherCase.begin(), [](wchar_t c) { return c == L'Q' ? L'q' : c; });
+  ASSERT_TRUE(install_test::AddTestPrinter(otherCase, L"LPT2:"));
+  std::vector<std::wstring> existing;
+  RefillPrinterNames(existing, nullptr);
+  const std::wstring predicted = MakeUniquePrinterName(base_, existing);
+  EXPECT_EQ(base_ + L" (副本 1)", predicted);
+
+  EXPECT_EQ(predicted, Install(L"LPT1:"));
+  EXPECT_EQ(base_ + L" (副本 2)", Install(L"LPT1:"));
+  std::wstring port, driver;
+  ASSERT_TRUE(install_test::QueryPrinter(base_ + L" (副本 2)", port, driver));
+  EXPECT_EQ(L"LPT1:", port);
+  // The first printer was not replaced.
+  ASSERT_TRUE(install_test::QueryPrinter(otherCase, port, driver));
+  EXPECT_EQ(L"LPT2:", port);
+}
+
+TEST_F(DriverCommandsTest, StandInCanCreateNothingOrAnotherName) {
+  ::SetEnvironmentVariableW(L"KQ_PRINTUI_MODE", L"none");
+  std::vector<std::wstring> before, after;
+  RefillPrinterNames(before, nullptr);
+  EXPECT_EQ(1, InstallDriver(base_, L"USB001"));
+  RefillPrinterNames(after, nullptr);
+  EXPECT_EQ(before.size(), after.size());
+
+  ::SetEnvironmentVariableW(L"KQ_PRINTUI_MODE", (L"rename:Other " + base_).c_str());
+  EXPECT_EQ(L"Other " + base_, Install(L"USB001"));
+  ::SetEnvironmentVariableW(L"KQ_PRINTUI_MODE", L"rename:Unrelated Printer 9");
+  RefillPrinterNames(before, nullptr);
+  EXPECT_EQ(L"", Install(L"USB001"));
+  RefillPrinterNames(after, nullptr);
+  EXPECT_EQ(before.size() + 1, after.size());
+
+  const std::vector<LogLine> lines = Log();
+  ASSERT_EQ(3u, lines.size());
+  EXPECT_EQ(L"created nothing (mode none)", lines[0].outcome);
+}
+
+TEST_F(DriverCommandsTest, TestPageCarriesWholeNameAfterN) {
+  const std::wstring name = base_ + L" (副本 1)";
+  ASSERT_TRUE(install_test::AddTestPrinter(name, L"USB003"));
+  PrintTestPage(name);
+  const std::vector<LogLine> lines = Log();
+  ASSERT_EQ(1u, lines.size());
+  EXPECT_EQ(L"/k /n \"" + name + L"\"", lines[0].command);
+  EXPECT_EQ(L"test page \"" + name + L"\"", lines[0].outcome);
+}
+
+TEST_F(DriverCommandsTest, MissingPackageInfCreatesNothing) {
+  SetupSettings.g_strPackageName = L"NO-SUCH-PACKAGE";
+  std::vector<std::wstring> before, after;
+  RefillPrinterNames(before, nullptr);
+  EXPECT_EQ(1, InstallDriver(base_, L"USB001"));
+  RefillPrinterNames(after, nullptr);
+  EXPECT_EQ(before, after);
+}
+
+// A rundll32.exe lying in the program's folder (say, in an unpacked driver package) must never
+// run in place of the system's: the command runs with administrator rights.
+TEST_F(DriverCommandsTest, PlantedRundll32InProgramFolderNeverRuns) {
+  const std::wstring planted = FolderOf(win::ModuleFilePath()) + L"\\rundll32.exe";
+  ASSERT_TRUE(::CopyFileW(SystemRundll32().c_str(), planted.c_str(), FALSE)) << ::GetLastError();
+  wchar_t oldCurrent[MAX_PATH] = {};
+  ::GetCurrentDirectoryW(MAX_PATH, oldCurrent);
+  ::SetCurrentDirectoryW(FolderOf(planted).c_str());
+
+  // The log names the program that loaded the stand-in, so it tells the planted copy apart.
+  std::wstring control = L"\"" + planted + L"\" printui.dll,PrintUIEntry /k /n \"control\"";
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process = {};
+  ASSERT_TRUE(::CreateProcessW(planted.c_str(), &control[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                               &process));
+  ::WaitForSingleObject(process.hProcess, INFINITE);
+  ::CloseHandle(process.hThread);
+  ::CloseHandle(process.hProcess);
+
+  PrintTestPage(L"anything");
+  EXPECT_EQ(1, InstallDriver(base_, L"USB001"));
+
+  ::SetCurrentDirectoryW(oldCurrent);
+  ::DeleteFileW(planted.c_str());
+  const std::vector<LogLine> lines = Log();
+  ASSERT_EQ(3u, lines.size());
+  EXPECT_EQ(0, ::lstrcmpiW(planted.c_str(), lines[0].host.c_str())) << lines[0].host;
+  for (size_t i = 1; i < lines.size(); ++i) {
+    EXPECT_EQ(0, ::lstrcmpiW(SystemRundll32().c_str(), lines[i].host.c_str())) << lines[i].host;
+  }
+}
+
+}  // namespace
