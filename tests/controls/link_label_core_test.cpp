@@ -24,16 +24,6 @@ TEST(LinkLabelCore, OpenErrorTextsByCode) {
   EXPECT_EQ(LinkOpenErrorMessage(26), L"Unable to open hyperlink:\n\nA sharing violation occurred. ");
   EXPECT_EQ(LinkOpenErrorMessage(4), L"Unable to open hyperlink:\n\nUnknown Error (4) occurred.");
   EXPECT_EQ(LinkOpenErrorReason(0), L"The operating system is out\nof memory or resources.");
-  EXPECT_EQ(LinkOpenErrorReason(2), L"The specified file was not found.");
-  EXPECT_EQ(LinkOpenErrorReason(3), L"The specified path was not found.");
-  EXPECT_EQ(LinkOpenErrorReason(5), L"The operating system denied\naccess to the specified file.");
-  EXPECT_EQ(LinkOpenErrorReason(8), L"There was not enough memory to complete the operation.");
-  EXPECT_EQ(LinkOpenErrorReason(11), L"The .EXE file is invalid\n(non-Win32 .EXE or error in .EXE image).");
-  EXPECT_EQ(LinkOpenErrorReason(27), L"The filename association is\nincomplete or invalid.");
-  EXPECT_EQ(LinkOpenErrorReason(28), L"The DDE transaction could not\nbe completed because the request timed out.");
-  EXPECT_EQ(LinkOpenErrorReason(29), L"The DDE transaction failed.");
-  EXPECT_EQ(LinkOpenErrorReason(30),
-            L"The DDE transaction could not\nbe completed because other DDE transactions\nwere being processed.");
   EXPECT_EQ(LinkOpenErrorReason(31), L"There is no application associated\nwith the given filename extension.");
   EXPECT_EQ(LinkOpenErrorReason(32), L"The specified dynamic-link library was not found.");
   EXPECT_EQ(LinkOpenErrorReason(-1), L"Unknown Error (-1) occurred.");

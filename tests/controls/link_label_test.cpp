@@ -261,6 +261,29 @@ TEST_F(LinkLabelWindow, TheRealTimerEndsTheHoverWhenTheCursorIsAway) {
   EXPECT_EQ(reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0)), link.GetStdFont());
 }
 
+TEST_F(LinkLabelWindow, RelayedMouseShowsTheAddressTip) {
+  HWND control = MakeStatic(L"Visit us");
+  CLinkLabel link;
+  link.SetURL(L"http://tip.example/");
+  ASSERT_TRUE(link.Attach(control));
+  HWND tip = link.GetToolTip();
+  ASSERT_NE(tip, nullptr);
+  EXPECT_FALSE(link.RelayToolTip(nullptr));
+
+  RECT r = {};
+  ::GetWindowRect(control, &r);
+  const POINT over = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  ::SetCursorPos(over.x, over.y);
+  POINT client = over;
+  ::ScreenToClient(control, &client);
+  MSG msg = {control, WM_MOUSEMOVE, 0, MAKELPARAM(client.x, client.y), ::GetTickCount(), over};
+  // The dialog still gets the message after the tooltip has seen it.
+  EXPECT_FALSE(link.RelayToolTip(&msg));
+  PumpFor(1500);
+  EXPECT_TRUE(::IsWindowVisible(tip));
+  ::SetCursorPos(1, 1);
+}
+
 TEST_F(LinkLabelWindow, ColoursFollowTheState) {
   HWND control = MakeStatic(L"Visit us");
   CLinkLabel link;
