@@ -25,6 +25,7 @@ using kqtest::RegSetText;
 using kqtest::RegText;
 
 const HKEY kLm = HKEY_LOCAL_MACHINE;
+const wchar_t kUsbPrintKey[] = L"SYSTEM\\CurrentControlSet\\Enum\\USBPRINT";
 
 std::wstring BuiltHelperPath() {
   const std::wstring module = win::ModuleFilePath();
@@ -101,14 +102,16 @@ class HelperServiceTest : public ::testing::Test {
     ASSERT_TRUE(::CopyFileW(BuiltHelperPath().c_str(), m_helperPath.c_str(), FALSE)) << "PHelper.exe is built";
     m_logPath = m_folder / L"PHelper.log";
     m_serviceName = L"KQ Test Helper " + kqtest::UniqueSuffix();
-    m_deviceKey = L"SYSTEM\\CurrentControlSet\\Enum\\USBPRINT\\KQTESTHELPER" + kqtest::UniqueSuffix();
+    m_deviceKey = std::wstring(kUsbPrintKey) + L"\\KQTESTHELPER" + kqtest::UniqueSuffix();
     m_classKeyExisted = RegKeyExists(kLm, kPrinterClassKey);
+    m_usbPrintExisted = RegKeyExists(kLm, kUsbPrintKey);
   }
 
   void TearDown() override {
     ForceDelete(m_serviceName);
     WaitFor([this] { return !IsRegistered(m_serviceName); });
     ::SHDeleteKeyW(kLm, m_deviceKey.c_str());
+    if (!m_usbPrintExisted) ::SHDeleteKeyW(kLm, kUsbPrintKey);
     if (!m_classKeyExisted) {
       ::SHDeleteKeyW(kLm, kPrinterClassKey);
     } else {
@@ -167,6 +170,7 @@ class HelperServiceTest : public ::testing::Test {
   std::wstring m_serviceName;
   std::wstring m_deviceKey;
   bool m_classKeyExisted = false;
+  bool m_usbPrintExisted = false;
 };
 
 TEST(ServiceControl, OperationsNeedTheirTexts) {
