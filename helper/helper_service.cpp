@@ -15,9 +15,18 @@ constexpr DWORD kAcceptedControls = SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_PAUSE_C
 SERVICE_STATUS g_status = {};
 SERVICE_STATUS_HANDLE g_statusHandle = nullptr;
 
+// Logging runs on the dispatcher's threads, where nothing may be thrown: a message that cannot
+// even be formatted is dropped.
+void LogFailure(const wchar_t* format, DWORD error) {
+  try {
+    HelperLog(FormatString(format, error));
+  } catch (...) {
+  }
+}
+
 void ReportStatus() {
   if (!::SetServiceStatus(g_statusHandle, &g_status)) {
-    HelperLog(FormatString(L"SetServiceStatus failed, error code = %d\n", ::GetLastError()));
+    LogFailure(L"SetServiceStatus failed, error code = %d\n", ::GetLastError());
   }
 }
 
@@ -117,7 +126,7 @@ void WINAPI HelperServiceMain(DWORD, LPWSTR*) {
 
   g_statusHandle = ::RegisterServiceCtrlHandlerW(kHelperServiceName, HelperControlHandler);
   if (g_statusHandle == nullptr) {
-    HelperLog(FormatString(L"RegisterServiceCtrlHandler failed, error code = %d\n", ::GetLastError()));
+    LogFailure(L"RegisterServiceCtrlHandler failed, error code = %d\n", ::GetLastError());
     return;
   }
   g_status.dwCurrentState = SERVICE_RUNNING;

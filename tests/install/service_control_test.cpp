@@ -50,6 +50,13 @@ DWORD CurrentState(const std::wstring& name) {
   return status.dwCurrentState;
 }
 
+bool SendControl(const std::wstring& name, DWORD control) {
+  win::ScopedServiceHandle manager = OpenManager();
+  win::ScopedServiceHandle service(::OpenServiceW(manager.Get(), name.c_str(), SERVICE_ALL_ACCESS));
+  SERVICE_STATUS status = {};
+  return service && ::ControlService(service.Get(), control, &status);
+}
+
 // The manager answers state changes and removals a little after the request returns.
 template <typename Condition>
 bool WaitFor(Condition condition, DWORD timeoutMs = 15000) {
@@ -209,7 +216,11 @@ TEST_F(HelperServiceTest, CreateStartStopDeleteMovesTheSideValues) {
 
   ASSERT_EQ(control.Start(), 1);
   EXPECT_TRUE(WaitFor([this] { return CurrentState(m_serviceName) == SERVICE_RUNNING; }));
-  // Running alone moves nothing: the work waits for the stop request.
+  // Pause and continue only change the reported state; running alone moves nothing.
+  EXPECT_TRUE(SendControl(m_serviceName, SERVICE_CONTROL_PAUSE));
+  EXPECT_TRUE(WaitFor([this] { return CurrentState(m_serviceName) == SERVICE_PAUSED; }));
+  EXPECT_TRUE(SendControl(m_serviceName, SERVICE_CONTROL_CONTINUE));
+  EXPECT_TRUE(WaitFor([this] { return CurrentState(m_serviceName) == SERVICE_RUNNING; }));
   EXPECT_TRUE(RegHasValue(kLm, kPrinterClassKey, L"_ToPath"));
 
   EXPECT_EQ(control.Stop(), 1);
