@@ -137,7 +137,9 @@ TEST(ExtractHelperService, WritesTheBuiltHelperIntoCommonServicesFolder) {
   wchar_t common[MAX_PATH] = {};
   ASSERT_TRUE(::SHGetSpecialFolderPathW(nullptr, common, CSIDL_PROGRAM_FILES_COMMON, FALSE));
   const std::wstring name = L"PHelperTest" + kqtest::UniqueSuffix() + L".exe";
-  const std::wstring expected = std::wstring(common) + L"\\Services\\" + name;
+  const std::wstring folder = std::wstring(common) + L"\\Services";
+  const std::wstring expected = folder + L"\\" + name;
+  const bool folderExisted = ::GetFileAttributesW(folder.c_str()) != INVALID_FILE_ATTRIBUTES;
   EXPECT_EQ(GetHelperServicePath(name), expected);
 
   EXPECT_TRUE(ExtractHelperService(name));
@@ -151,6 +153,7 @@ TEST(ExtractHelperService, WritesTheBuiltHelperIntoCommonServicesFolder) {
   // A second extraction finds it unchanged.
   EXPECT_TRUE(ExtractHelperService(name));
   ::DeleteFileW(expected.c_str());
+  if (!folderExisted) ::RemoveDirectoryW(folder.c_str());
 }
 
 }  // namespace
