@@ -1,0 +1,315 @@
+// The service control wrapper against the real service control manager of the Wine prefix, with
+// the real helper program built alongside these tests. Services started here run in the prefix
+// itself, so the side values they move are seeded into the prefix's own HKEY_LOCAL_MACHINE and
+// removed again afterwards.
+#include <gtest/gtest.h>
+
+#include <shlwapi.h>
+
+#include <memory>
+
+#include "../helper/helper_test_util.h"
+#include "install/service_control.h"
+#include "win/app.h"
+
+namespace {
+
+using kqtest::kPrinterClassGuid;
+using kqtest::kPrinterClassKey;
+using kqtest::RegHasValue;
+using kqtest::RegKeyExists;
+using kqtest::RegMakeKey;
+using kqtest::RegNumber;
+using kqtest::RegSetNumber;
+using kqtest::RegSetText;
+using kqtest::RegText;
+
+const HKEY kLm = HKEY_LOCAL_MACHINE;
+const wchar_t kUsbPrintKey[] = L"SYSTEM\\CurrentControlSet\\Enum\\USBPRINT";
+
+std::wstring BuiltHelperPath() {
+  const std::wstring module = win::ModuleFilePath();
+  return module.substr(0, module.find_last_of(L'\\') + 1) + L"PHelper.exe";
+}
+
+win::ScopedServiceHandle OpenManager() {
+  return win::ScopedServiceHandle(::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+}
+
+bool IsRegistered(const std::wstring& name) {
+  win::ScopedServiceHandle manager = OpenManager();
+  win::ScopedServiceHandle service(::OpenServiceW(manager.Get(), name.c_str(), SERVICE_QUERY_STATUS));
+  return static_cast<bool>(service);
+}
+
+DWORD CurrentState(const std::wstring& name) {
+  win::ScopedServiceHandle manager = OpenManager();
+  win::ScopedServiceHandle service(::OpenServiceW(manager.Get(), name.c_str(), SERVICE_QUERY_STATUS));
+  SERVICE_STATUS status = {};
+  if (!service || !::QueryServiceStatus(service.Get(), &status)) return 0;
+  return status.dwCurrentState;
+}
+
+bool SendControl(const std::wstring& name, DWORD control) {
+  win::ScopedServiceHandle manager = OpenManager();
+  win::ScopedServiceHandle service(::OpenServiceW(manager.Get(), name.c_str(), SERVICE_ALL_ACCESS));
+  SERVICE_STATUS status = {};
+  return service && ::ControlService(service.Get(), control, &status);
+}
+
+// The manager answers state changes and removals a little after the request returns.
+template <typename Condition>
+bool WaitFor(Condition condition, DWORD timeoutMs = 15000) {
+  for (DWORD waited = 0; waited <= timeoutMs; waited += 100) {
+    if (condition()) return true;
+    ::Sleep(100);
+  }
+  return false;
+}
+
+struct ServiceConfig {
+  std::wstring binaryPath;
+  DWORD serviceType = 0;
+  DWORD startType = 0;
+  std::wstring displayName;
+};
+
+bool QueryConfig(const std::wstring& name, ServiceConfig& out) {
+  win::ScopedServiceHandle manager = OpenManager();
+  win::ScopedServiceHandle service(::OpenServiceW(manager.Get(), name.c_str(), SERVICE_QUERY_CONFIG));
+  if (!service) return false;
+  DWORD needed = 0;
+  ::QueryServiceConfigW(service.Get(), nullptr, 0, &needed);
+  std::unique_ptr<BYTE[]> buffer(new BYTE[needed + 16]);
+  auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGW*>(buffer.get());
+  if (!::QueryServiceConfigW(service.Get(), config, needed + 16, &needed)) return false;
+  out.binaryPath = config->lpBinaryPathName ? config->lpBinaryPathName : L"";
+  out.serviceType = config->dwServiceType;
+  out.startType = config->dwStartType;
+  out.displayName = config->lpDisplayName ? config->lpDisplayName : L"";
+  return true;
+}
+
+// Removes a registration a failed test may have left behind.
+void ForceDelete(const std::wstring& name) {
+  win::ScopedServiceHandle manager = OpenManager();
+  win::ScopedServiceHandle service(::OpenServiceW(manager.Get(), name.c_str(), SERVICE_ALL_ACCESS));
+  if (!service) return;
+  SERVICE_STATUS status = {};
+  ::ControlService(service.Get(), SERVICE_CONTROL_STOP, &status);
+  ::DeleteService(service.Get());
+}
+
+// The helper copied into a folder with a blank in its name, as under "Program Files", and a USB
+// device with two instances whose values the helper is to fill in on its stop request.
+class HelperServiceTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    m_helperPath = m_folder / L"PHelper.exe";
+    ASSERT_TRUE(::CopyFileW(BuiltHelperPath().c_str(), m_helperPath.c_str(), FALSE)) << "PHelper.exe is built";
+    m_logPath = m_folder / L"PHelper.log";
+    m_serviceName = L"KQ Test Helper " + kqtest::UniqueSuffix();
+    m_deviceKey = std::wstring(kUsbPrintKey) + L"\\KQTESTHELPER" + kqtest::UniqueSuffix();
+    m_classKeyExisted = RegKeyExists(kLm, kPrinterClassKey);
+    m_usbPrintExisted = RegKeyExists(kLm, kUsbPrintKey);
+  }
+
+  void TearDown() override {
+    ForceDelete(m_serviceName);
+    WaitFor([this] { return !IsRegistered(m_serviceName); });
+    ::SHDeleteKeyW(kLm, m_deviceKey.c_str());
+    if (!m_usbPrintExisted) ::SHDeleteKeyW(kLm, kUsbPrintKey);
+    if (!m_classKeyExisted) {
+      ::SHDeleteKeyW(kLm, kPrinterClassKey);
+    } else {
+      for (const wchar_t* name : kSideNames) {
+        win::ScopedKey key;
+        if (::RegOpenKeyExW(kLm, kPrinterClassKey, 0, KEY_ALL_ACCESS, key.Receive()) == ERROR_SUCCESS) {
+          ::RegDeleteValueW(key.Get(), name);
+        }
+      }
+    }
+  }
+
+  void SeedUsbSideValues() {
+    RegMakeKey(kLm, m_deviceKey + L"\\1&A&0");
+    RegMakeKey(kLm, m_deviceKey + L"\\2&B&0");
+    RegSetText(kLm, kPrinterClassKey, L"_DeviceDesc", L"KESTROMPrinter");
+    RegSetNumber(kLm, kPrinterClassKey, L"_ConfigFlags", 0);
+    RegSetText(kLm, kPrinterClassKey, L"_ClassGUID", kPrinterClassGuid);
+    RegSetText(kLm, kPrinterClassKey, L"_Class", L"Printer");
+    RegSetText(kLm, kPrinterClassKey, L"_Driver", std::wstring(kPrinterClassGuid) + L"\\0000");
+    RegSetText(kLm, kPrinterClassKey, L"_Mfg", L"KESTROM");
+    RegSetNumber(kLm, kPrinterClassKey, L"_UpdateMode", 0);
+    RegSetText(kLm, kPrinterClassKey, L"_ToPath", m_deviceKey);
+  }
+
+  void ExpectValuesMoved() {
+    for (const wchar_t* instance : {L"\\1&A&0", L"\\2&B&0"}) {
+      const std::wstring key = m_deviceKey + instance;
+      EXPECT_EQ(RegText(kLm, key, L"DeviceDesc"), L"KESTROMPrinter") << key;
+      EXPECT_EQ(RegNumber(kLm, key, L"ConfigFlags"), 0u) << key;
+      EXPECT_EQ(RegText(kLm, key, L"ClassGUID"), kPrinterClassGuid) << key;
+      EXPECT_EQ(RegText(kLm, key, L"Driver"), std::wstring(kPrinterClassGuid) + L"\\0000") << key;
+      EXPECT_EQ(RegText(kLm, key, L"Class"), L"Printer") << key;
+      EXPECT_EQ(RegText(kLm, key, L"Mfg"), L"KESTROM") << key;
+    }
+    for (const wchar_t* name : kSideNames) EXPECT_FALSE(RegHasValue(kLm, kPrinterClassKey, name)) << name;
+
+    const std::string log = kqtest::ReadFileText(m_logPath);
+    EXPECT_NE(log.find("    open SYSTEM\\CurrentControlSet\\Control\\Class\\"
+                       "{4D36E979-E325-11CE-BFC1-08002BE10318}\r\n"),
+              std::string::npos)
+        << log;
+    EXPECT_NE(log.find("    dwUpdateMode == 0\r\n"), std::string::npos) << log;
+    const std::string device(m_deviceKey.begin(), m_deviceKey.end());
+    EXPECT_NE(log.find("    write to path = " + device + "\r\n"), std::string::npos) << log;
+    EXPECT_EQ(log.find("failed"), std::string::npos) << log;
+  }
+
+  static constexpr const wchar_t* kSideNames[] = {L"_ToPath",    L"_UpdateMode", L"_BrandSeries",
+                                                  L"_DeviceDesc", L"_ConfigFlags", L"_ClassGUID",
+                                                  L"_Driver",     L"_Class",      L"_Mfg"};
+
+  kqtest::ScratchFolder m_folder{L"KQ helper "};
+  std::wstring m_helperPath;
+  std::wstring m_logPath;
+  std::wstring m_serviceName;
+  std::wstring m_deviceKey;
+  bool m_classKeyExisted = false;
+  bool m_usbPrintExisted = false;
+};
+
+TEST(ServiceControl, OperationsNeedTheirTexts) {
+  const std::wstring name = L"KQ Test Unnamed " + kqtest::UniqueSuffix();
+  CServiceControl control;
+  EXPECT_EQ(control.Create(), 0);
+  EXPECT_EQ(control.Start(), 0);
+  EXPECT_EQ(control.Stop(), 0);
+  EXPECT_EQ(control.Delete(), 0);
+  control.SetServiceName(name.c_str());
+  control.SetDisplayName(name.c_str());
+  EXPECT_EQ(control.Create(), 0);  // still no path
+  EXPECT_FALSE(IsRegistered(name));
+  // A name that is not registered cannot be started, stopped or removed.
+  EXPECT_EQ(control.Start(), 0);
+  EXPECT_EQ(control.Stop(), 0);
+  EXPECT_EQ(control.Delete(), 0);
+}
+
+TEST_F(HelperServiceTest, CreateStartStopDeleteMovesTheSideValues) {
+  SeedUsbSideValues();
+  CServiceControl control;
+  control.SetServiceName(m_serviceName.c_str());
+  control.SetDisplayName(L"KQ Test Helper");
+  control.SetBinaryPath(m_helperPath.c_str());
+  control.SetAutoStart(1);
+
+  ASSERT_EQ(control.Create(), 1);
+  EXPECT_EQ(control.Create(), 0);  // already registered
+  ServiceConfig config;
+  ASSERT_TRUE(QueryConfig(m_serviceName, config));
+  EXPECT_EQ(config.binaryPath, L"\"" + m_helperPath + L"\"");
+  EXPECT_EQ(config.serviceType, static_cast<DWORD>(SERVICE_WIN32_OWN_PROCESS | SERVICE_INTERACTIVE_PROCESS));
+  EXPECT_EQ(config.startType, static_cast<DWORD>(SERVICE_AUTO_START));
+  EXPECT_EQ(config.displayName, L"KQ Test Helper");
+
+  ASSERT_EQ(control.Start(), 1);
+  EXPECT_TRUE(WaitFor([this] { return CurrentState(m_serviceName) == SERVICE_RUNNING; }));
+  // Pause and continue only change the reported state; running alone moves nothing.
+  EXPECT_TRUE(SendControl(m_serviceName, SERVICE_CONTROL_PAUSE));
+  EXPECT_TRUE(WaitFor([this] { return CurrentState(m_serviceName) == SERVICE_PAUSED; }));
+  EXPECT_TRUE(SendControl(m_serviceName, SERVICE_CONTROL_CONTINUE));
+  EXPECT_TRUE(WaitFor([this] { return CurrentState(m_serviceName) == SERVICE_RUNNING; }));
+  EXPECT_TRUE(RegHasValue(kLm, kPrinterClassKey, L"_ToPath"));
+
+  EXPECT_EQ(control.Stop(), 1);
+  EXPECT_TRUE(WaitFor([this] { return CurrentState(m_serviceName) == SERVICE_STOPPED; }));
+  ExpectValuesMoved();
+
+  // The service has ended: a second stop fails, and the registration still goes.
+  EXPECT_EQ(control.Stop(), 0);
+  EXPECT_EQ(control.Delete(), 1);
+  EXPECT_TRUE(WaitFor([this] { return !IsRegistered(m_serviceName); }));
+}
+
+TEST_F(HelperServiceTest, OnDemandStartWhenNotAutomatic) {
+  CServiceControl control;
+  control.SetServiceName(m_serviceName.c_str());
+  control.SetDisplayName(m_serviceName.c_str());
+  control.SetBinaryPath(m_helperPath.c_str());
+  ASSERT_EQ(control.Create(), 1);
+  ServiceConfig config;
+  ASSERT_TRUE(QueryConfig(m_serviceName, config));
+  EXPECT_EQ(config.startType, static_cast<DWORD>(SERVICE_DEMAND_START));
+  EXPECT_EQ(control.Delete(), 1);
+}
+
+TEST_F(HelperServiceTest, OneHelperRunLeavesNothingRegistered) {
+  SeedUsbSideValues();
+  RunHelperServiceOnce(m_serviceName, m_helperPath);
+  EXPECT_TRUE(WaitFor([this] { return !IsRegistered(m_serviceName); }));
+  ExpectValuesMoved();
+}
+
+// The helper's own switches register, start, stop and remove it under its built-in name.
+class HelperSwitchesTest : public HelperServiceTest {
+ protected:
+  void TearDown() override {
+    ForceDelete(L"KQPrinterHelper");
+    WaitFor([] { return !IsRegistered(L"KQPrinterHelper"); });
+    HelperServiceTest::TearDown();
+  }
+
+  DWORD RunHelper(const std::wstring& argument) {
+    std::wstring commandLine = L"\"" + m_helperPath + L"\" " + argument;
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    if (!::CreateProcessW(m_helperPath.c_str(), &commandLine[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                          nullptr, &startup, &process)) {
+      return 0xFFFFFFFF;
+    }
+    win::ScopedHandle processHandle(process.hProcess);
+    win::ScopedHandle threadHandle(process.hThread);
+    if (::WaitForSingleObject(process.hProcess, 30000) != WAIT_OBJECT_0) return 0xFFFFFFFE;
+    DWORD code = 0;
+    ::GetExitCodeProcess(process.hProcess, &code);
+    return code;
+  }
+};
+
+TEST_F(HelperSwitchesTest, InstallStartStopRemove) {
+  ForceDelete(L"KQPrinterHelper");
+  ASSERT_TRUE(WaitFor([] { return !IsRegistered(L"KQPrinterHelper"); }));
+
+  EXPECT_EQ(RunHelper(L"-i"), 0u);
+  ServiceConfig config;
+  ASSERT_TRUE(QueryConfig(L"KQPrinterHelper", config));
+  EXPECT_EQ(config.binaryPath, L"\"" + m_helperPath + L"\"");
+  EXPECT_EQ(config.startType, static_cast<DWORD>(SERVICE_AUTO_START));
+  EXPECT_EQ(config.displayName, L"KQPrinterHelper");
+  EXPECT_NE(RunHelper(L"-I"), 0u);  // already there
+
+  EXPECT_EQ(RunHelper(L"-S"), 0u);
+  EXPECT_TRUE(WaitFor([] { return CurrentState(L"KQPrinterHelper") == SERVICE_RUNNING; }));
+  EXPECT_EQ(RunHelper(L"-k"), 0u);
+  EXPECT_TRUE(WaitFor([] { return CurrentState(L"KQPrinterHelper") == SERVICE_STOPPED; }));
+  EXPECT_EQ(RunHelper(L"-u"), 0u);
+  EXPECT_TRUE(WaitFor([] { return !IsRegistered(L"KQPrinterHelper"); }));
+  EXPECT_NE(RunHelper(L"-U"), 0u);  // already gone
+
+  const std::string log = kqtest::ReadFileText(m_logPath);
+  EXPECT_NE(log.find("    Service KQPrinterHelper installed\r\n"), std::string::npos) << log;
+  EXPECT_NE(log.find("    Failed to create service KQPrinterHelper, error code = 1073\r\n"), std::string::npos) << log;
+  EXPECT_NE(log.find("    Service KQPrinterHelper removed\r\n"), std::string::npos) << log;
+  EXPECT_NE(log.find("    OpenService failed, error code = 1060\r\n"), std::string::npos) << log;
+}
+
+TEST_F(HelperSwitchesTest, RunOutsideTheServiceManagerIsLogged) {
+  EXPECT_NE(RunHelper(L"-x"), 0u);
+  const std::string log = kqtest::ReadFileText(m_logPath);
+  EXPECT_NE(log.find("    StartServiceCtrlDispatcher failed, error code = "), std::string::npos) << log;
+}
+
+}  // namespace
