@@ -177,8 +177,7 @@ int CInstallPage::InstallPrinter() {
   m_strInstalledPrinter.clear();
 
   // Each run compares its own before and after lists, never an earlier run's names.
-  m_arrPrintersBefore.clear();
-  EnumPrinterNames(m_arrPrintersBefore, m_hWnd);
+  RefillPrinterNames(m_arrPrintersBefore, m_hWnd);
   const std::wstring candidate = MakeUniquePrinterName(settings.g_strPrinterName, m_arrPrintersBefore);
 
   const std::wstring nameLabel = win::LoadStringResource(IDS_LABEL_NAME) + kLabelGap;
@@ -194,8 +193,7 @@ int CInstallPage::InstallPrinter() {
   if (InstallDriver(candidate, port) == 0) return 30;
 
   ReportStep(win::LoadStringResource(IDS_STEP_ADD_PRINTER), kStepsPerText, TRUE);
-  m_arrPrintersAfter.clear();
-  EnumPrinterNames(m_arrPrintersAfter, m_hWnd);
+  RefillPrinterNames(m_arrPrintersAfter, m_hWnd);
   if (m_arrPrintersAfter.size() == m_arrPrintersBefore.size()) return 30;
 
   const std::wstring newPrinter = FindNewPrinter(m_arrPrintersBefore, m_arrPrintersAfter, settings.g_strPrinterName);

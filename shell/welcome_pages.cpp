@@ -21,7 +21,9 @@ void LoadInto(std::wstring& text, UINT id) { win::TryLoadString(id, text); }
 
 CWelcomePage::CWelcomePage(HWND parent) : CWizardPage(IDD_WELCOME_PAGE, parent) {}
 
-void CWelcomePage::DoDataExchange(bool) {}
+void CWelcomePage::DoDataExchange(bool save) {
+  if (!save && m_link.GetSafeHwnd() == nullptr) m_link.SubclassDlgItem(IDC_WELCOME_LINK, m_hWnd);
+}
 
 BOOL CWelcomePage::OnInitDialog() {
   win::CDialog::OnInitDialog();
@@ -36,12 +38,31 @@ BOOL CWelcomePage::OnInitDialog() {
   SetDlgItemText(IDC_WELCOME_INTRO, FormatString(text, brand));
   LoadInto(text, IDS_WELCOME_LINK);
   SetDlgItemText(IDC_WELCOME_LINK, text);
+  LoadInto(text, IDS_WEB_ADDRESS);
+  m_link.SetURL(text);
   return TRUE;
 }
 
-HBRUSH CWelcomePage::OnCtlColor(HDC, HWND, UINT) { return nullptr; }
+// The link colours itself; everything else keeps the system's dialog colours.
+HBRUSH CWelcomePage::OnCtlColor(HDC dc, HWND control, UINT message) {
+  if (message == WM_CTLCOLORSTATIC && control != nullptr && control == m_link.GetSafeHwnd()) {
+    return m_link.OnReflectedCtlColor(dc);
+  }
+  return nullptr;
+}
 
-bool CWelcomePage::OnCommand(WORD, WORD, HWND) { return false; }
+bool CWelcomePage::OnCommand(WORD id, WORD code, HWND) {
+  if (id == IDC_WELCOME_LINK && code == STN_CLICKED) {
+    m_link.OnClicked();
+    return true;
+  }
+  return false;
+}
+
+bool CWelcomePage::PreTranslateMessage(MSG* msg) {
+  m_link.RelayToolTip(msg);
+  return CWizardPage::PreTranslateMessage(msg);
+}
 
 void CWelcomePage::OnSetActive() {
   if (m_pSheet) m_pSheet->SetWindowText(win::FormatResource(IDS_WELCOME_CAPTION, SetupSettings.g_strBrandName));

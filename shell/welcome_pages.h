@@ -1,6 +1,7 @@
 // The first two pages: the welcome page and the cable-guide page.
 #pragma once
 
+#include "controls/link_label.h"
 #include "shell/wizard.h"
 #include "win/handles.h"
 
@@ -17,8 +18,10 @@ class CWelcomePage : public CWizardPage {
   HBRUSH OnCtlColor(HDC dc, HWND control, UINT message) override;
   bool OnCommand(WORD id, WORD code, HWND control) override;
   void DoDataExchange(bool save) override;
+  bool PreTranslateMessage(MSG* msg) override;
 
  private:
+  CLinkLabel m_link;
   HFONT m_pTitleFont = nullptr;
 };
 
