@@ -1,0 +1,209 @@
+// A whole installation under Wine, start to Finish, through the real rundll32 and the printui
+// stand-in, checked in the spooler, the default-printer entry and the stand-in's log.
+#include <windows.h>
+
+#include "e2e/e2e_common.h"
+#include "e2e/spooler_state.h"
+
+namespace e2e {
+namespace {
+
+const std::wstring kModel = L"KESTROM KQ-80";
+const std::wstring kSuccess = L"安装成功，请点击“完成”退出";
+const std::wstring kFailed = L"安装失败，请点击“上一步”返回或点击“完成”退出";
+
+class Install : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    DeleteAllPrinters();
+    ::CreateDirectoryW(L"C:\\kq-e2e", nullptr);
+    ::DeleteFileW(LogPath().c_str());
+  }
+  void TearDown() override { DeleteAllPrinters(); }
+
+  static std::wstring LogPath() { return L"C:\\kq-e2e\\printui.log"; }
+
+  void StartWizard(const std::wstring& folder = ProgramFolder(), std::vector<std::wstring> env = {}) {
+    env.push_back(L"KQ_PRINTUI_LOG=" + LogPath());
+    ASSERT_TRUE(wizard.Start(folder + L"\\KQSetup.exe", env));
+    ASSERT_NE(wizard.WaitForFrame(20000), nullptr);
+    ASSERT_TRUE(wizard.WaitForCaption(kWelcomeCaption, 5000));
+  }
+
+  void GoToDetection() {
+    ASSERT_TRUE(Click(wizard.Button(IDC_NEXT)));
+    ASSERT_TRUE(wizard.WaitForCaption(kCableCaption, 5000));
+    ASSERT_TRUE(Click(wizard.Button(IDC_NEXT)));
+    ASSERT_TRUE(WaitUntil([&] { return wizard.Pages().size() == 3 && wizard.VisiblePage() == wizard.Pages()[2]; }, 5000));
+    ASSERT_TRUE(WaitForDetectionEnd(wizard));
+  }
+
+  void ChooseParallelPort() {
+    ASSERT_TRUE(Click(wizard.PageControl(IDC_DETECT_LPT)));
+    ASSERT_TRUE(WaitUntil([&] { return IsChecked(wizard.PageControl(IDC_DETECT_LPT)); }, 3000));
+  }
+
+  // Next on the detection page; waits until the install sequence has ended (answering nothing).
+  void RunInstallStep() {
+    ASSERT_TRUE(Click(wizard.Button(IDC_NEXT)));
+    ASSERT_TRUE(WaitUntil([&] { return wizard.Pages().size() == 4 && wizard.VisiblePage() == wizard.Pages()[3]; }, 5000));
+    ASSERT_TRUE(WaitUntil(
+        [&] { return wizard.Caption() == kInstallDoneCaption || wizard.FindMessageBox().hwnd != nullptr; }, 60000));
+  }
+
+  std::wstring Label(int id) const { return TextOf(wizard.PageControl(id)); }
+
+  WizardProcess wizard;
+};
+
+TEST_F(Install, ParallelPortInstallCreatesTheDefaultPrinterOnLpt1) {
+  StartWizard();
+  GoToDetection();
+  EXPECT_EQ(TextOf(wizard.PageControl(IDC_DETECT_NAME)), kModel) << "the INF's model is the proposed name";
+  ChooseParallelPort();
+  RunInstallStep();
+  ASSERT_TRUE(wizard.WaitForCaption(kInstallDoneCaption, 30000));
+  EXPECT_EQ(wizard.FindMessageBox().hwnd, nullptr);
+  EXPECT_TRUE(WaitForButtons(wizard, {false, false, false, true}, 20000)) << "after success only Finish is left";
+  EXPECT_EQ(Label(IDC_INSTALL_STATUS), kSuccess);
+  EXPECT_EQ(Label(IDC_INSTALL_NAME), L"名称: \t" + kModel);
+  EXPECT_EQ(Label(IDC_INSTALL_PORT), L"端口: \tLPT1:");
+  EXPECT_TRUE(IsVisible(wizard.PageControl(IDC_INSTALL_TEST_PAGE))) << "a test page is offered";
+  EXPECT_FALSE(IsVisible(wizard.PageControl(IDC_INSTALL_SETTINGS)));
+  Screenshot(wizard.Frame(), L"10-install-lpt-success");
+
+  std::wstring port, driver;
+  ASSERT_TRUE(install_test::QueryPrinter(kModel, port, driver));
+  EXPECT_EQ(port, L"LPT1:");
+  EXPECT_EQ(driver, kModel);
+  EXPECT_EQ(DefaultPrinterEntry(), kModel + L",winspool,LPT1:");
+  const std::wstring log = ReadUtf8File(LogPath());
+  EXPECT_NE(log.find(L"C:\\windows\\system32\\rundll32.exe"), std::wstring::npos);
+  EXPECT_NE(log.find(L"\t/z /if /b \"" + kModel + L"\" /f \"" + ProgramFolder() +
+                     L"\\KQPRINTER.inf\" /r \"LPT1:\" /m \"" + kModel + L"\""),
+            std::wstring::npos)
+      << Narrow(log);
+
+  ASSERT_TRUE(Click(wizard.Button(IDC_FINISH)));
+  EXPECT_TRUE(wizard.WaitForExit(10000));
+}
+
+TEST_F(Install, AnExistingPrinterOfThatNameGetsACopySuffixAndTheNewOneBecomesDefault) {
+  ASSERT_TRUE(install_test::AddTestPrinter(kModel, L"LPT2:"));
+  StartWizard();
+  GoToDetection();
+  ChooseParallelPort();
+  RunInstallStep();
+  ASSERT_TRUE(wizard.WaitForCaption(kInstallDoneCaption, 30000));
+  const std::wstring copy = kModel + L" (副本 1)";
+  EXPECT_EQ(Label(IDC_INSTALL_NAME), L"名称: \t" + copy);
+  std::wstring port, driver;
+  ASSERT_TRUE(install_test::QueryPrinter(copy, port, driver));
+  EXPECT_EQ(port, L"LPT1:");
+  EXPECT_EQ(DefaultPrinterEntry(), copy + L",winspool,LPT1:");
+}
+
+TEST_F(Install, ACommandThatCreatesNothingFailsWith30AndBackRunsItAgain) {
+  StartWizard(ProgramFolder(), {L"KQ_PRINTUI_MODE=none"});
+  GoToDetection();
+  ChooseParallelPort();
+  for (int run = 0; run < 2; ++run) {
+    RunInstallStep();
+    MessageBoxInfo box = wizard.WaitForMessageBox(30000);
+    ASSERT_NE(box.hwnd, nullptr) << "run " << run;
+    EXPECT_EQ(box.text, L"未知的安装错误");
+    EXPECT_EQ(box.caption, L"KQSetup");
+    EXPECT_EQ(Label(IDC_INSTALL_STATUS), kFailed);
+    if (run == 0) Screenshot(box.hwnd, L"11-install-failed-message");
+    wizard.Answer(box, IDOK);
+    ASSERT_TRUE(wizard.WaitForCaption(kInstallDoneCaption, 10000));
+    EXPECT_TRUE(WaitForButtons(wizard, {true, false, false, true})) << "after a failure Back and Finish";
+    if (run == 0) Screenshot(wizard.Frame(), L"12-install-failed");
+    ASSERT_TRUE(Click(wizard.Button(IDC_BACK)));
+    ASSERT_TRUE(WaitUntil([&] { return wizard.VisiblePage() == wizard.Pages()[2]; }, 5000));
+    ASSERT_TRUE(WaitForDetectionEnd(wizard));
+    ChooseParallelPort();
+  }
+  EXPECT_TRUE(PrinterNames().empty());
+}
+
+TEST_F(Install, AUsbInstallWithoutAnEnumeratedPrinterStopsWithMessage513) {
+  StartWizard();
+  GoToDetection();
+  EXPECT_TRUE(IsChecked(wizard.PageControl(IDC_DETECT_USB)));
+  RunInstallStep();
+  MessageBoxInfo box = wizard.WaitForMessageBox(30000);
+  ASSERT_NE(box.hwnd, nullptr);
+  EXPECT_EQ(box.text, L"没有检测到USB打印机设备。请返回上一步重新连接USB线缆并打开电源。");
+  wizard.Answer(box, IDOK);
+  ASSERT_TRUE(wizard.WaitForCaption(kInstallDoneCaption, 10000));
+  EXPECT_TRUE(WaitForButtons(wizard, {true, false, false, true}));
+  EXPECT_TRUE(PrinterNames().empty());
+  EXPECT_EQ(ReadUtf8File(LogPath()), L"") << "nothing was run";
+}
+
+// A folder with blanks and Chinese characters, with a rundll32.exe planted beside the program:
+// the installation works and the planted program never runs.
+TEST_F(Install, AProgramFolderWithBlanksAndChineseAndAPlantedRundll32) {
+  const std::wstring folder = L"C:\\kq-e2e\\下载 的 文件";
+  ::CreateDirectoryW(folder.c_str(), nullptr);
+  ASSERT_TRUE(::CopyFileW((ProgramFolder() + L"\\KQSetup.exe").c_str(), (folder + L"\\KQSetup.exe").c_str(), FALSE));
+  ASSERT_TRUE(
+      ::CopyFileW((ProgramFolder() + L"\\KQPRINTER.INF").c_str(), (folder + L"\\KQPRINTER.INF").c_str(), FALSE));
+  wchar_t system[MAX_PATH] = {};
+  ::GetSystemDirectoryW(system, MAX_PATH);
+  ASSERT_TRUE(::CopyFileW((std::wstring(system) + L"\\rundll32.exe").c_str(), (folder + L"\\rundll32.exe").c_str(),
+                          FALSE));
+  StartWizard(folder);
+  GoToDetection();
+  ChooseParallelPort();
+  RunInstallStep();
+  ASSERT_TRUE(wizard.WaitForCaption(kInstallDoneCaption, 30000));
+  EXPECT_EQ(Label(IDC_INSTALL_STATUS), kSuccess);
+  const std::wstring log = ReadUtf8File(LogPath());
+  EXPECT_NE(log.find(L"/f \"" + folder + L"\\KQPRINTER.inf\""), std::wstring::npos) << Narrow(log);
+  EXPECT_EQ(log.find(folder + L"\\rundll32.exe"), std::wstring::npos) << "the planted rundll32.exe ran";
+  EXPECT_NE(log.find(std::wstring(system) + L"\\rundll32.exe"), std::wstring::npos) << Narrow(log);
+  ASSERT_TRUE(Click(wizard.Button(IDC_FINISH)));
+  wizard.WaitForExit(10000);
+}
+
+TEST_F(Install, TheTestPageDialogShowsWhileTheCommandRuns) {
+  StartWizard();
+  GoToDetection();
+  ChooseParallelPort();
+  RunInstallStep();
+  ASSERT_TRUE(wizard.WaitForCaption(kInstallDoneCaption, 30000));
+  ASSERT_TRUE(Click(wizard.PageControl(IDC_INSTALL_TEST_PAGE)));
+  HWND dialog = nullptr;
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        for (HWND hwnd : wizard.TopLevelDialogs()) {
+          if (::GetDlgItem(hwnd, IDC_TEST_PAGE_TEXT) != nullptr) dialog = hwnd;
+        }
+        return dialog != nullptr;
+      },
+      10000));
+  wchar_t title[256] = {};
+  ::GetWindowTextW(dialog, title, 256);
+  EXPECT_EQ(std::wstring(title), kModel);
+  EXPECT_EQ(TextOf(::GetDlgItem(dialog, IDC_TEST_PAGE_TEXT)).substr(0, 12), L"正在将测试页发送到打印机");
+  EXPECT_TRUE(WaitUntil([&] { return ReadUtf8File(LogPath()).find(L"/k /n \"" + kModel + L"\"") != std::wstring::npos; },
+                        10000));
+  Screenshot(dialog, L"13-test-page-dialog");
+  ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(dialog); }, 10000));
+
+  // The printer-settings command, sent to the page, makes landscape A3 the printer's defaults.
+  ::PostMessageW(wizard.VisiblePage(), WM_COMMAND, MAKEWPARAM(IDC_INSTALL_SETTINGS, BN_CLICKED), 0);
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        PrinterDefaults d = ReadPrinterDefaults(kModel);
+        return d.found && d.orientation == DMORIENT_LANDSCAPE && d.paper == DMPAPER_A3;
+      },
+      10000));
+  EXPECT_EQ(wizard.FindMessageBox().hwnd, nullptr);
+}
+
+}  // namespace
+}  // namespace e2e
