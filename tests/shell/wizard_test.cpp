@@ -1,0 +1,175 @@
+// The wizard frame and the page base in-process under Wine: navigation hooks, the button table,
+// Finish and Cancel results, and the page colouring.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "res/resource.h"
+#include "shell/setup_app.h"
+#include "shell/setup_settings.h"
+#include "shell/wizard.h"
+
+namespace {
+
+// A page that records its hooks and answers as told.
+class ScriptedPage : public CWizardPage {
+ public:
+  explicit ScriptedPage(UINT templateId) : CWizardPage(templateId, nullptr) {}
+  void OnSetActive() override { ++setActive; }
+  void OnAfterNext() override { ++afterNext; }
+  int OnWizardNext() override { return next; }
+  int OnWizardBack() override { return back; }
+  BOOL OnKillActive() override { return killActive; }
+  BOOL OnQueryCancel() override { return queryCancel; }
+  BOOL OnWizardFinish() override { return finish; }
+  BOOL IsNextBlocked() override { return nextBlocked; }
+  using CWizardPage::OnCtlColor;
+
+  int setActive = 0, afterNext = 0, next = 0, back = 0;
+  BOOL killActive = TRUE, queryCancel = TRUE, finish = TRUE, nextBlocked = FALSE;
+};
+
+bool HasVisibleStyle(HWND hwnd) { return (::GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_VISIBLE) != 0; }
+
+class WizardFrame : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (ScriptedPage* page : {&a, &b, &c, &d}) sheet.AddPage(page, page->m_nTemplateId);
+    ASSERT_TRUE(sheet.Create(nullptr));
+  }
+  void TearDown() override { sheet.DestroyWindow(); }
+
+  void Press(int id) { ::SendMessageW(sheet.m_hWnd, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
+  bool Enabled(int id) { return ::IsWindowEnabled(sheet.GetDlgItem(id)) != FALSE; }
+  std::vector<bool> Buttons() { return {Enabled(IDC_BACK), Enabled(IDC_NEXT), Enabled(IDC_FINISH)}; }
+
+  ScriptedPage a{IDD_WELCOME_PAGE}, b{IDD_CABLE_GUIDE_PAGE}, c{IDD_DETECT_PAGE}, d{IDD_INSTALL_PAGE};
+  CWizardSheet sheet{nullptr};  // run modeless, so that the test thread can press its buttons
+};
+
+TEST_F(WizardFrame, FirstPageIsActiveAndButtonsFollowTheTable) {
+  EXPECT_TRUE(a.m_bActive);
+  EXPECT_EQ(a.setActive, 1);
+  EXPECT_EQ(a.m_pSheet, &sheet);
+  EXPECT_FALSE(b.m_bCreated) << "pages are created on first use";
+  EXPECT_EQ(Buttons(), (std::vector<bool>{false, true, false}));
+  EXPECT_TRUE(::GetWindowLongPtrW(sheet.m_hWnd, GWL_EXSTYLE) & WS_EX_CONTROLPARENT);
+  EXPECT_EQ(sheet.GetDlgItemText(IDC_BACK), L"上一步");
+  EXPECT_EQ(sheet.GetDlgItemText(IDC_FINISH), L"完成");
+
+  Press(IDC_NEXT);
+  EXPECT_TRUE(b.m_bActive);
+  EXPECT_FALSE(a.m_bActive);
+  EXPECT_FALSE(HasVisibleStyle(a.m_hWnd));
+  EXPECT_EQ(b.afterNext, 1);
+  EXPECT_EQ(Buttons(), (std::vector<bool>{true, true, false}));
+  Press(IDC_NEXT);
+  Press(IDC_NEXT);
+  EXPECT_TRUE(d.m_bActive);
+  EXPECT_EQ(Buttons(), (std::vector<bool>{true, false, true})) << "the last page";
+  Press(IDC_BACK);
+  EXPECT_TRUE(c.m_bActive);
+  EXPECT_EQ(d.afterNext, 1) << "Back never calls OnAfterNext";
+  EXPECT_EQ(Buttons(), (std::vector<bool>{true, true, true})) << "Back leaves Finish as it was";
+  Press(IDC_BACK);
+  Press(IDC_BACK);
+  EXPECT_TRUE(a.m_bActive);
+  EXPECT_EQ(a.setActive, 2);
+  EXPECT_EQ(Buttons(), (std::vector<bool>{false, true, false}));
+}
+
+TEST_F(WizardFrame, PagesAreCreatedOnceAndKeepTheirWindows) {
+  Press(IDC_NEXT);
+  HWND first = b.m_hWnd;
+  Press(IDC_BACK);
+  Press(IDC_NEXT);
+  EXPECT_EQ(b.m_hWnd, first);
+  EXPECT_EQ(b.setActive, 2);
+}
+
+TEST_F(WizardFrame, HooksChooseTargetsOrStay) {
+  a.next = IDD_DETECT_PAGE;  // jump over the cable guide
+  Press(IDC_NEXT);
+  EXPECT_TRUE(c.m_bActive);
+  EXPECT_FALSE(b.m_bCreated);
+  c.next = -1;
+  Press(IDC_NEXT);
+  EXPECT_TRUE(c.m_bActive);
+  c.nextBlocked = TRUE;
+  c.next = 0;
+  Press(IDC_NEXT);
+  EXPECT_TRUE(c.m_bActive);
+  c.back = -1;
+  Press(IDC_BACK);
+  EXPECT_TRUE(c.m_bActive);
+  c.back = 12345;  // no such page
+  Press(IDC_BACK);
+  EXPECT_TRUE(c.m_bActive);
+  c.back = IDD_WELCOME_PAGE;
+  Press(IDC_BACK);
+  EXPECT_TRUE(a.m_bActive);
+}
+
+TEST_F(WizardFrame, APageThatRefusesToBeLeftKeepsItsPlace) {
+  a.killActive = FALSE;
+  Press(IDC_NEXT);
+  EXPECT_TRUE(a.m_bActive);
+  EXPECT_TRUE(HasVisibleStyle(a.m_hWnd));
+  a.killActive = TRUE;
+}
+
+TEST_F(WizardFrame, DestroyingTheFrameDestroysThePagesThatAgree) {
+  Press(IDC_NEXT);
+  b.killActive = FALSE;
+  HWND bWindow = b.m_hWnd;
+  sheet.DestroyWindow();
+  EXPECT_FALSE(a.m_bCreated);
+  EXPECT_TRUE(b.m_bCreated) << "a refusing page goes with its parent, not explicitly";
+  EXPECT_FALSE(::IsWindow(bWindow));
+}
+
+TEST_F(WizardFrame, PagesPaintWhiteAndStaticTextsTransparent) {
+  HDC dc = ::GetDC(a.m_hWnd);
+  HBRUSH staticBrush = a.OnCtlColor(dc, nullptr, WM_CTLCOLORSTATIC);
+  EXPECT_EQ(staticBrush, static_cast<HBRUSH>(::GetStockObject(NULL_BRUSH)));
+  EXPECT_EQ(::GetBkMode(dc), TRANSPARENT);
+  HBRUSH editBrush = a.OnCtlColor(dc, nullptr, WM_CTLCOLOREDIT);
+  EXPECT_NE(editBrush, nullptr);
+  EXPECT_EQ(::GetBkColor(dc), RGB(255, 255, 255));
+  EXPECT_EQ(::GetTextColor(dc), RGB(0, 0, 0));
+  LOGBRUSH brush = {};
+  ::GetObjectW(editBrush, sizeof(brush), &brush);
+  EXPECT_EQ(brush.lbColor, RGB(255, 255, 255));
+  EXPECT_EQ(a.OnCtlColor(dc, nullptr, WM_CTLCOLORDLG), editBrush);
+  ::ReleaseDC(a.m_hWnd, dc);
+}
+
+TEST(PumpWait, DrainsPostedMessagesAndSleepsInSlices) {
+  HWND window = ::CreateWindowW(L"STATIC", L"", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(window, nullptr);
+  ::PostMessageW(window, WM_NULL, 0, 0);
+  CWizardPage page(IDD_WELCOME_PAGE, nullptr);
+  const DWORD start = ::GetTickCount();
+  page.PumpWait(100, 10);
+  const DWORD elapsed = ::GetTickCount() - start;
+  EXPECT_GE(elapsed, 90u);
+  MSG msg;
+  EXPECT_FALSE(::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) << "the queue was drained";
+  ::DestroyWindow(window);
+}
+
+TEST(PumpMessages, StopsAtQuitAndConsumesIt) {
+  ::PostQuitMessage(7);
+  EXPECT_FALSE(PumpMessages());
+  MSG msg;
+  EXPECT_FALSE(::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE));
+  EXPECT_TRUE(PumpMessages());
+}
+
+TEST(StartUp, DetectsAnNtSystemOfVersionFiveOrLater) {
+  DetectOperatingSystem();
+  EXPECT_GE(GetOsMajorVersion(), 5u);
+  EXPECT_EQ(GetOsMajorVersion(), g_nOsMajorVersion);
+}
+
+}  // namespace
