@@ -16,7 +16,7 @@ foreach(dir ${PRODUCT_DIRS})
 endforeach()
 list(REMOVE_ITEM WIN_SOURCES ${CMAKE_SOURCE_DIR}/shell/main.cpp)
 
-set(WIN_LIBS comctl32 setupapi winspool shlwapi shell32 advapi32 gdi32 user32 kernel32 ole32 version)
+set(WIN_LIBS comctl32 setupapi shlwapi shell32 advapi32 gdi32 user32 kernel32 ole32)
 
 add_library(kqwin STATIC ${WIN_SOURCES})
 target_link_libraries(kqwin PUBLIC kqcore ${WIN_LIBS})
@@ -94,7 +94,7 @@ endif()
 file(GLOB TEST_SUPPORT_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/support/*.cpp)
 add_library(kqtestsupport STATIC ${TEST_SUPPORT_SOURCES})
 target_include_directories(kqtestsupport PUBLIC ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests)
-target_link_libraries(kqtestsupport PUBLIC kqwin)
+target_link_libraries(kqtestsupport PUBLIC kqwin winspool)
 
 # Tools that run inside the Wine prefix (registry seeding and the like).
 file(GLOB WINE_TOOL_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/wine/tools/*.cpp)

@@ -6,6 +6,7 @@
 #include "res/resource.h"
 #include "win/app.h"
 #include "win/handles.h"
+#include "win/spooler.h"
 
 namespace {
 
@@ -23,7 +24,7 @@ void EnumPrinterNames(std::vector<std::wstring>& list, HWND owner) {
   wchar_t name[500] = {};
   DWORD needed = 0;
   DWORD count = 0;
-  ::EnumPrintersW(kEnumFlags, name, 2, nullptr, 0, &needed, &count);
+  win::spooler::EnumPrintersW(kEnumFlags, name, 2, nullptr, 0, &needed, &count);
 
   // A few spare zeroed bytes, so a spooler that reports a size one short still ends its last
   // string inside the block. A printer added between the two calls makes the block too small:
@@ -37,7 +38,7 @@ void EnumPrinterNames(std::vector<std::wstring>& list, HWND owner) {
     }
     count = 0;
     const DWORD size = needed;
-    if (::EnumPrintersW(kEnumFlags, name, 2, static_cast<LPBYTE>(block.Get()), size, &needed, &count)) break;
+    if (win::spooler::EnumPrintersW(kEnumFlags, name, 2, static_cast<LPBYTE>(block.Get()), size, &needed, &count)) break;
     const DWORD error = ::GetLastError();
     if (error != ERROR_INSUFFICIENT_BUFFER || needed <= size || attempt >= 2) {
       ReportEnumFailure(owner, error);

@@ -6,6 +6,7 @@
 
 #include "win/app.h"
 #include "win/handles.h"
+#include "win/spooler.h"
 
 namespace {
 
@@ -18,7 +19,7 @@ struct PrinterTraits {
   using Handle = HANDLE;
   static Handle Invalid() { return nullptr; }
   static bool IsValid(Handle h) { return h != nullptr; }
-  static void Close(Handle h) { ::ClosePrinter(h); }
+  static void Close(Handle h) { win::spooler::ClosePrinter(h); }
 };
 using ScopedPrinter = win::ScopedObject<PrinterTraits>;
 
@@ -35,14 +36,14 @@ DWORD QueryPrinterInfo2(HANDLE printer, win::ScopedLocalMemory& buffer) {
   buffer.Reset(::LocalAlloc(LMEM_FIXED, kFirstQueryBytes));
   if (!buffer) return ::GetLastError();
   DWORD needed = 0;
-  if (::GetPrinterW(printer, 2, static_cast<BYTE*>(buffer.Get()), kFirstQueryBytes, &needed)) return ERROR_SUCCESS;
+  if (win::spooler::GetPrinterW(printer, 2, static_cast<BYTE*>(buffer.Get()), kFirstQueryBytes, &needed)) return ERROR_SUCCESS;
   DWORD error = ::GetLastError();
   if (needed <= kFirstQueryBytes) return error;
 
   const DWORD size = needed;
   buffer.Reset(::LocalAlloc(LMEM_FIXED, size));
   if (!buffer) return ::GetLastError();
-  if (::GetPrinterW(printer, 2, static_cast<BYTE*>(buffer.Get()), size, &needed)) return ERROR_SUCCESS;
+  if (win::spooler::GetPrinterW(printer, 2, static_cast<BYTE*>(buffer.Get()), size, &needed)) return ERROR_SUCCESS;
   error = ::GetLastError();
   // A spooler that fails without saying why must not make the failure look like success.
   return error != ERROR_SUCCESS ? error : ERROR_INSUFFICIENT_BUFFER;
@@ -60,7 +61,7 @@ void RunPass(const std::wstring& printerName, HWND owner, PrinterSettingsPass pa
   // Changing a printer's defaults needs administer rights; the spooler's default grants only use.
   PRINTER_DEFAULTSW defaults = {nullptr, nullptr, PRINTER_ALL_ACCESS};
   ScopedPrinter printer;
-  if (!::OpenPrinterW(name.data(), printer.Receive(), &defaults)) {
+  if (!win::spooler::OpenPrinterW(name.data(), printer.Receive(), &defaults)) {
     ShowSystemError(::GetLastError(), owner);
     return;
   }
@@ -76,7 +77,7 @@ void RunPass(const std::wstring& printerName, HWND owner, PrinterSettingsPass pa
   if (!ApplyPrinterSettingsPass(info->pDevMode, pass)) return;
   // Level 2 takes no command; a null security descriptor leaves the printer's security alone.
   info->pSecurityDescriptor = nullptr;
-  if (!::SetPrinterW(printer.Get(), 2, static_cast<BYTE*>(buffer.Get()), 0)) ShowSystemError(::GetLastError(), owner);
+  if (!win::spooler::SetPrinterW(printer.Get(), 2, static_cast<BYTE*>(buffer.Get()), 0)) ShowSystemError(::GetLastError(), owner);
 }
 
 }  // namespace

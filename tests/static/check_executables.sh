@@ -19,6 +19,10 @@ for exe in KQSetup.exe PHelper.exe; do
   else
     check "$exe uses the console subsystem" "grep -q 'Subsystem.*(Windows CUI)' <<<\"\$headers\""
   fi
+  # Only DLLs that the loader takes from the system itself: the known DLLs, and the common
+  # controls bound side by side through the manifest.
+  unknown=$(grep -vxE 'advapi32\.dll|comctl32\.dll|gdi32\.dll|kernel32\.dll|msvcrt\.dll|shell32\.dll|user32\.dll|setupapi\.dll|shlwapi\.dll|ole32\.dll|comdlg32\.dll' <<<"$imports" || true)
+  check "$exe imports only known system DLLs${unknown:+ (not: $unknown)}" "[ -z \"\$unknown\" ]"
   check "$exe imports no MinGW runtime DLL" "! grep -qE 'libstdc|libgcc|libwinpthread|mingw' <<<\"\$imports\""
   check "$exe has a dynamic base (ASLR)" "grep -q 'DYNAMIC_BASE' <<<\"\$headers\""
   check "$exe is NX compatible (DEP)" "grep -q 'NX_COMPAT' <<<\"\$headers\""

@@ -1,0 +1,25 @@
+// The spooler's functions, taken from winspool.drv in the system directory on first use.
+// winspool.drv is not one of the system's known DLLs, so importing it at load time would let a
+// copy planted beside a setup program (which runs with administrator rights) be loaded instead.
+#pragma once
+
+#include <windows.h>
+#include <winspool.h>
+
+namespace win {
+namespace spooler {
+
+BOOL EnumPrintersW(DWORD flags, LPWSTR name, DWORD level, LPBYTE buffer, DWORD size, LPDWORD needed, LPDWORD returned);
+BOOL OpenPrinterW(LPWSTR name, LPHANDLE printer, LPPRINTER_DEFAULTSW defaults);
+BOOL GetPrinterW(HANDLE printer, DWORD level, LPBYTE buffer, DWORD size, LPDWORD needed);
+BOOL SetPrinterW(HANDLE printer, DWORD level, LPBYTE buffer, DWORD command);
+BOOL ClosePrinter(HANDLE printer);
+
+}  // namespace spooler
+
+// Loads a DLL from the system directory only (never from the program's folder or the path).
+HMODULE LoadSystemLibrary(const wchar_t* fileName);
+// Restricts the process's DLL search to the system directory where the system offers that.
+void RestrictDllSearchToSystemDirectory();
+
+}  // namespace win
