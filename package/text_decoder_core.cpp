@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <new>
 
 namespace {
 
@@ -240,8 +241,8 @@ bool CTextFileDecoder::ReadUtf16(ITextFile& file, uint64_t length, bool bigEndia
 bool CTextFileDecoder::ReadUtf8(ITextFile& file, uint64_t length, bool skipMark) {
   const size_t size = static_cast<size_t>(length);
   const size_t chunkBytes = size < m_nChunkLimit ? size : m_nChunkLimit;
-  std::unique_ptr<unsigned char[]> input(new unsigned char[chunkBytes + 1]);
-  if (!Reserve(2 * size + 2)) return false;
+  std::unique_ptr<unsigned char[]> input(new (std::nothrow) unsigned char[chunkBytes + 1]);
+  if (!input || !Reserve(2 * size + 2)) return false;
   m_nCodePage = kCodePageUtf8;
   size_t position = 0;
   if (skipMark) {
@@ -270,7 +271,8 @@ bool CTextFileDecoder::ReadUtf8(ITextFile& file, uint64_t length, bool skipMark)
 
 bool CTextFileDecoder::ReadAnsi(ITextFile& file, uint64_t length, int requestedCodePage) {
   const size_t size = static_cast<size_t>(length);
-  std::unique_ptr<char[]> bytes(new char[size + 1]());
+  std::unique_ptr<char[]> bytes(new (std::nothrow) char[size + 1]());
+  if (!bytes) return false;
   if (requestedCodePage == 0) m_nCodePage = m_ansi.CurrentCodePage();
   if (!file.SeekFromStart(0)) return false;
   size_t total = 0;

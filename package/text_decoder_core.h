@@ -72,7 +72,7 @@ class CTextFileDecoder {
 
   // Reads the whole file. `requestedCodePage` is 0 (detect by byte-order mark, else ANSI), 1200,
   // 1201 or 65001; any other value reads the file as ANSI text. Returns false, with the text
-  // empty, when the file reports an error or is longer than kMaxTextFileBytes.
+  // empty, when the file reports an error, is longer than kMaxTextFileBytes or memory runs out.
   bool ReadFile(ITextFile& file, int requestedCodePage);
 
   // The decoded text: never null, ends at the first zero unit.

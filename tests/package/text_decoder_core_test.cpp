@@ -74,23 +74,20 @@ Decoded DecodeBytes(const std::string& bytes, int requested = 0, size_t chunk = 
   return d;
 }
 
-std::string Utf16Le(const std::u16string& text, bool mark) {
-  std::string out = mark ? "\xFF\xFE" : "";
-  for (char16_t u : text) {
-    out.push_back(static_cast<char>(u & 0xFF));
-    out.push_back(static_cast<char>(u >> 8));
+std::string Utf16(const std::u16string& text, bool mark, bool bigEndian) {
+  std::string out(mark ? 2 : 0, '\0');
+  if (mark) out = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+  const size_t start = out.size();
+  out.resize(start + 2 * text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    out[start + 2 * i + (bigEndian ? 1 : 0)] = static_cast<char>(text[i] & 0xFF);
+    out[start + 2 * i + (bigEndian ? 0 : 1)] = static_cast<char>(text[i] >> 8);
   }
   return out;
 }
 
-std::string Utf16Be(const std::u16string& text, bool mark) {
-  std::string out = mark ? "\xFE\xFF" : "";
-  for (char16_t u : text) {
-    out.push_back(static_cast<char>(u >> 8));
-    out.push_back(static_cast<char>(u & 0xFF));
-  }
-  return out;
-}
+std::string Utf16Le(const std::u16string& text, bool mark) { return Utf16(text, mark, false); }
+std::string Utf16Be(const std::u16string& text, bool mark) { return Utf16(text, mark, true); }
 
 // A byte string that may hold zero bytes.
 template <size_t N>
