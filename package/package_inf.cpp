@@ -1,15 +1,40 @@
 #include "package/package_inf.h"
+
 #include <windows.h>
+
+#include "package/text_decoder.h"
 #include "win/app.h"
-std::wstring GetProgramDirectory() {
-  std::wstring path = win::ModuleFilePath();
-  size_t slash = path.rfind(L'\\');
-  return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
-}
+
 std::wstring PackageInfFileName() { return L"KQPRINTER.INF"; }
-bool LoadPackageInfInto(CSetupSettings& settings, const std::wstring&) {
-  settings.g_strUsbHardwareId = L"USBPRINT\\KESTROMKQ-80E5A1";
-  settings.g_strLptHardwareId = L"LPTENUM\\KESTROMKQ-80E5A1";
-  settings.g_strModelDesc = settings.g_strDriverDesc = L"KESTROM KQ-80";
+
+std::wstring GetProgramDirectory() {
+  const std::wstring path = win::ModuleFilePath(nullptr);
+  const size_t slash = path.rfind(L'\\');
+  if (slash == std::wstring::npos) return std::wstring();
+  return path.substr(0, slash);
+}
+
+InfModelInfo ParseInfModelLines(const std::wstring& path, bool* readable) {
+  if (readable != nullptr) *readable = false;
+  std::wstring text;
+  {
+    CWin32TextFile file;
+    if (!file.Open(path, 0)) return InfModelInfo();
+    CTextFileDecoder decoder(SystemAnsiConverter());
+    if (!decoder.ReadFile(file, 0)) return InfModelInfo();
+    text = decoder.GetWideText();
+  }
+  if (readable != nullptr) *readable = true;
+  return ParseInfModelText(text);
+}
+
+bool LoadPackageInfInto(CSetupSettings& settings, const std::wstring& programDirectory) {
+  bool readable = false;
+  const InfModelInfo info = ParseInfModelLines(programDirectory + L"\\" + PackageInfFileName(), &readable);
+  if (!readable) return false;
+  settings.g_strUsbHardwareId = info.usbHardwareId;
+  settings.g_strLptHardwareId = info.lptHardwareId;
+  settings.g_strModelDesc = info.usbDescription;
+  settings.g_strDriverDesc = info.usbDescription;
   return true;
 }

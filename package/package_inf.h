@@ -1,7 +1,24 @@
-// Placeholder until the INF reader lands.
+// The driver package's INF beside the program, and what start-up takes from it.
 #pragma once
+
 #include <string>
+
+#include "package/inf_model_core.h"
 #include "shell/setup_settings.h"
-std::wstring GetProgramDirectory();
+
+// "KQPRINTER.INF": the package INF's fixed name.
 std::wstring PackageInfFileName();
+
+// Directory of the running executable, without a trailing backslash; empty when the module path
+// holds no backslash.
+std::wstring GetProgramDirectory();
+
+// Reads the INF at `path` (opened for this reader alone; byte-order mark or else the keyboard
+// layout's ANSI code page) and extracts the model lines. `*readable`, when given, tells whether
+// the file could be opened and read; an unreadable file gives empty fields.
+InfModelInfo ParseInfModelLines(const std::wstring& path, bool* readable = nullptr);
+
+// Fills g_strUsbHardwareId, g_strLptHardwareId, g_strModelDesc and g_strDriverDesc from
+// `programDirectory`\KQPRINTER.INF. Returns false, leaving the settings alone, when that file is
+// missing or unreadable (including longer than any INF can be); the caller tells the user.
 bool LoadPackageInfInto(CSetupSettings& settings, const std::wstring& programDirectory);

@@ -12,6 +12,7 @@ packages=(
   wine wine32:i386 wine64
   xvfb x11-utils xdotool imagemagick fonts-wqy-microhei locales
   clang libclang-rt-14-dev llvm
+  libbenchmark-dev
 )
 
 missing=()
