@@ -5,6 +5,8 @@
 #include <cstring>
 #include <vector>
 
+#include "package/disk_object.h"
+#include "package/disk_path_core.h"
 #include "package/payload_core.h"
 #include "res/resource.h"
 #include "win/app.h"
@@ -16,38 +18,6 @@ namespace {
 constexpr wchar_t kHelperPayloadType[] = L"WIN7";
 // Large enough for any payload we carry; a file beyond it cannot be one of ours.
 constexpr LONGLONG kLargestComparedFile = 64LL * 1024 * 1024;
-
-// Directory helpers kept local until the disk object provides them.
-bool IsExistingDirectory(const std::wstring& path) {
-  const DWORD attributes = ::GetFileAttributesW(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
-bool IsExistingFile(const std::wstring& path) {
-  const DWORD attributes = ::GetFileAttributesW(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
-
-// Creates every missing level of the path, from the drive or share downwards.
-bool MakeDirectoryPath(const std::wstring& path) {
-  size_t start = 0;
-  if (path.compare(0, 2, L"\\\\") == 0) {
-    // \\server\share\...: the share itself cannot be created.
-    start = path.find(L'\\', 2);
-    if (start != std::wstring::npos) start = path.find(L'\\', start + 1);
-  } else if (path.size() >= 2 && path[1] == L':') {
-    start = 2;
-  }
-  while (start != std::wstring::npos && start < path.size()) {
-    const size_t next = path.find(L'\\', start + 1);
-    const std::wstring level = path.substr(0, next);
-    if (!level.empty() && level.back() != L'\\' && level.back() != L':' && !IsExistingDirectory(level)) {
-      ::CreateDirectoryW(level.c_str(), nullptr);
-    }
-    start = next;
-  }
-  return IsExistingDirectory(path);
-}
 
 bool LoadResourceBytes(const wchar_t* typeName, WORD resourceId, std::vector<BYTE>& bytes) {
   const HMODULE module = win::ResourceModule();
@@ -120,14 +90,15 @@ void Trace(const std::wstring& line) { ::OutputDebugStringW((line + L"\n").c_str
 bool WriteResourceFile(const wchar_t* typeName, WORD resourceId, const std::wstring& directory,
                        const std::wstring& fileName) {
   const std::wstring path = JoinPath(directory, fileName);
-  if (!IsExistingDirectory(directory)) MakeDirectoryPath(directory);
+  CDiskObject disk;
+  if (!disk.IsExistingDirectory(directory)) disk.MakeDirectoryPath(directory);
 
   // Without the carried bytes there is nothing sound to write: an empty or stale program file
   // must not pass for the helper.
   std::vector<BYTE> content;
   if (typeName == nullptr || !LoadResourceBytes(typeName, resourceId, content)) return false;
 
-  if (IsExistingFile(path)) {
+  if (disk.IsExistingFile(path)) {
     if (FileHoldsBytes(path, content)) return true;
     const WriteOutcome outcome = WriteWholeFile(path, content);
     Trace(FormatString(outcome == WriteOutcome::kWritten ? L"Overwrite file success\uFF08name\uFF1A%s\uFF09"
@@ -162,7 +133,7 @@ bool ExtractHelperService(const std::wstring& fileName) {
   std::wstring base;
   if (!CommonProgramFilesFolder(base)) return false;
   const std::wstring folder = ServicesFolderUnder(base);
-  MakeDirectoryPath(folder);
+  CDiskObject().MakeDirectoryPath(folder);
   return WriteResourceFile(kHelperPayloadType, IDR_HELPER_PAYLOAD, folder, fileName);
 }
 

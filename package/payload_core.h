@@ -6,6 +6,3 @@
 
 // base + "\" (unless base already ends with one) + "Services", without a trailing backslash.
 std::wstring ServicesFolderUnder(const std::wstring& base);
-
-// directory + "\" (unless directory already ends with one) + fileName.
-std::wstring JoinPath(const std::wstring& directory, const std::wstring& fileName);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "package/disk_path_core.h"
 #include "package/payload_core.h"
 
 TEST(PayloadPaths, ServicesFolderGetsExactlyOneBackslash) {
