@@ -31,12 +31,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::wstring key = InterfaceKeyName(part);
   if (key.compare(0, 4, L"##?#") != 0) __builtin_trap();
 
-  std::wstring name = L"previous";
+  std::wstring name;
   if (PrinterNameFromPortDescription(symbolicName, name)) {
-    AssignCleanPrinterName(name, name);
-    for (wchar_t c : name) {
+    const std::wstring cleaned = CleanPrinterName(name);
+    for (wchar_t c : cleaned) {
       if (c == L'"' || c == L'\\' || c == L',' || static_cast<unsigned long>(c) < 0x20) __builtin_trap();
     }
+    if (!cleaned.empty() && (cleaned.front() == L' ' || cleaned.back() == L' ')) __builtin_trap();
+    std::wstring kept = L"previous";
+    if (!AssignCleanPrinterName(kept, name) && kept != L"previous") __builtin_trap();
   }
   UsbDeviceNameMatchesModel(instancePath, symbolicName);
   IsAcceptedUsbInstanceId(instancePath);
