@@ -95,13 +95,17 @@ std::wstring WriteClassAndDriverRecords(const std::wstring& matchingDeviceId, co
 }
 
 // Name (in capitals) of the first device subkey of `devicesKey` whose capitalised name contains
-// `needle`; false when none does or the key cannot be opened.
-bool FindFirstDevice(const std::wstring& devicesKey, const std::wstring& needle, std::wstring& deviceName) {
+// `needle`; false when none does or the key cannot be opened. With `modelRule`, a name also
+// matches by the rule the identification uses for USB devices: the system builds their names
+// from manufacturer and model with the spaces turned into "_", so a description such as
+// "KESTROM KQ-80" never stands in them as it is.
+bool FindFirstDevice(const std::wstring& devicesKey, const std::wstring& needle, bool modelRule,
+                     std::wstring& deviceName) {
   CRegistryKey devices(HKEY_LOCAL_MACHINE, kSearchAccess);
   if (!devices.OpenSubKey(devicesKey, 0)) return false;
   for (const std::wstring& name : SubKeyNames(devices.GetKey())) {
     const std::wstring upper = ToUpperAscii(name);
-    if (upper.find(needle) != std::wstring::npos) {
+    if (upper.find(needle) != std::wstring::npos || (modelRule && UsbDeviceNameMatchesModel(name, needle))) {
       deviceName = upper;
       return true;
     }
@@ -237,7 +241,7 @@ void WritePrinterUsbRecords(const std::wstring& hardwareId) {
   const std::wstring driverSubkey = WriteClassAndDriverRecords(L"usbprint\\" + hardwareId, settings.g_strProviderName,
                                                                settings.g_strDriverDesc);
   std::wstring deviceName;
-  if (!FindFirstDevice(kUsbPrintDevicesKey, ToUpperAscii(settings.g_strModelDesc), deviceName)) return;
+  if (!FindFirstDevice(kUsbPrintDevicesKey, ToUpperAscii(settings.g_strModelDesc), true, deviceName)) return;
   const std::wstring deviceKeyPath = kUsbPrintDevicesKey + L"\\" + deviceName;
   CRegistryKey device(HKEY_LOCAL_MACHINE, kSearchAccess);
   if (!device.OpenSubKey(deviceKeyPath, 1)) return;
@@ -252,7 +256,7 @@ void WriteLptPrinterRecords(const std::wstring& hardwareId) {
                                                                settings.g_strDriverDesc);
   std::wstring deviceName;
   const std::wstring needle = ToUpperAscii(settings.g_strSeriesCode + settings.g_strPrinterSuffix);
-  if (!FindFirstDevice(kLptDevicesKey, needle, deviceName)) return;
+  if (!FindFirstDevice(kLptDevicesKey, needle, false, deviceName)) return;
   const std::wstring deviceKeyPath = kLptDevicesKey + L"\\" + deviceName;
   CRegistryKey classKey(HKEY_LOCAL_MACHINE, kWriteAccess);
   if (!classKey.OpenSubKey(kPrinterClassKey, 1)) return;

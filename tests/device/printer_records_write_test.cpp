@@ -104,6 +104,23 @@ TEST_F(RecordWritingTest, UsbSideValuesPointAtTheFirstMatchingDevice) {
   EXPECT_EQ(L"<missing>", ReadText(kUsbDevices + L"\\KestromPrinter1A2B\\7&1&0&USB001", L"Driver"));
 }
 
+TEST_F(RecordWritingTest, UsbDeviceNamedWithoutTheDescriptionsSpacesStillMatches) {
+  SetupSettings.g_strModelDesc = L"KESTROM KQ-80";
+  ASSERT_TRUE(CreateKey(kUsbDevices + L"\\KESTROMKQ-58A0B1\\7&1&0&USB001"));
+  ASSERT_TRUE(CreateKey(kUsbDevices + L"\\KESTROM_KQ-80E5A1\\7&2&0&USB002"));
+  WritePrinterUsbRecords(L"USBPRINT\\KESTROMKQ-80E5A1");
+  EXPECT_EQ(kUsbDevices + L"\\KESTROM_KQ-80E5A1", ReadText(kClassKey, L"_ToPath"));
+  EXPECT_EQ(L"KESTROM KQ-80", ReadText(kClassKey, L"_DeviceDesc"));
+}
+
+TEST_F(RecordWritingTest, NoMatchingUsbDeviceWritesNoSideValue) {
+  SetupSettings.g_strModelDesc = L"KESTROM KQ-80";
+  ASSERT_TRUE(CreateKey(kUsbDevices + L"\\KESTROMKQ-58A0B1\\7&1&0&USB001"));
+  WritePrinterUsbRecords(L"USBPRINT\\KESTROMKQ-80E5A1");
+  EXPECT_TRUE(KeyExists(kClassKey + L"\\0000"));
+  EXPECT_EQ(L"<missing>", ReadText(kClassKey, L"_ToPath"));
+}
+
 TEST_F(RecordWritingTest, LptSideValuesWithBrandSeriesAndCapitalisedPath) {
   ASSERT_TRUE(CreateKey(kLptDevices + L"\\kqprinter9f0e\\LPT1.0"));
   ASSERT_TRUE(CreateKey(kLptDevices + L"\\KQPRINTERAAAA\\LPT2.0"));
