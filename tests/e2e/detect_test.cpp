@@ -227,7 +227,9 @@ TEST_F(Detection, AUsbInstallEndsWithThePrinterRecordsAndTheHelperRun) {
   ASSERT_TRUE(WaitUntil([&] { return second.Pages().size() == 3 && second.VisiblePage() == second.Pages()[2]; }, 5000));
   ASSERT_TRUE(WaitForDetectionEnd(second));
   ASSERT_TRUE(Click(second.Button(IDC_NEXT)));
-  ASSERT_TRUE(second.WaitForCaption(kInstallDoneCaption, 60000));
+  ASSERT_TRUE(WaitUntil(
+      [&] { return second.Caption() == kInstallDoneCaption || second.FindMessageBox().hwnd != nullptr; }, 60000));
+  ASSERT_EQ(second.FindMessageBox().hwnd, nullptr) << Narrow(second.FindMessageBox().text);
   ASSERT_TRUE(WaitForButtons(second, {false, false, false, true}, 20000));
   EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, std::wstring(kClassKey) + L"\\0001", L"MatchingDeviceId"),
             L"usbprint\\USBPRINT\\KESTROMKQ-80E5A1");
