@@ -18,13 +18,11 @@ step() { # name, command...
   if "$@"; then passed+=("$name"); else failed+=("$name"); echo "*** $name FAILED"; fi
 }
 
-# 1. The shipped 32-bit executables.
-cmake -S . -B "$build/win32" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
-ninja -C "$build/win32" KQSetup $(ninja -C "$build/win32" -t targets all 2>/dev/null | grep -oE '^(PHelper|printui)\.?[a-z]*:' | tr -d : | sort -u) >/dev/null
-# 2. The same sources for x86_64, which is what runs under Wine here (see tools/wine-env.sh).
-cmake -S . -B "$build/win64" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
-ninja -C "$build/win64" >/dev/null
-# 3. The host build of the portable code, with the sanitizers, and the fuzzers (clang).
+. "$root/tools/session.sh"
+# The shipped 32-bit executables, and the same sources for x86_64, which is what runs under Wine
+# here (see tools/wine-env.sh).
+kq_build_windows "$build"
+# The host build of the portable code, with the sanitizers, and the fuzzers (clang).
 CC=clang CXX=clang++ cmake -S . -B "$build/host" -G Ninja -DCMAKE_BUILD_TYPE=Debug >/dev/null
 ninja -C "$build/host" >/dev/null
 
@@ -37,21 +35,7 @@ if ls "$build/host"/*_fuzz >/dev/null 2>&1; then
 fi
 
 # A display for the windows and one throwaway prefix for this run.
-tmp=$(mktemp -d)
-xvfb_pid=""
-prefix="$build/wineprefix"
-cleanup() {
-  WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1 || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" >/dev/null 2>&1 || true
-  rm -rf "$tmp"
-}
-trap cleanup EXIT
-Xvfb -displayfd 7 -screen 0 1280x1024x24 -nolisten tcp 7>"$tmp/display" >/dev/null 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -s "$tmp/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(cat "$tmp/display")"
-"$root/tools/wine-prefix.sh" "$prefix" "$build/win64"
-export KQ_WINEPREFIX="$prefix"
+kq_start_session "$build" "$build/wineprefix"
 export KQ_SCREENSHOTS="$build/screenshots"
 mkdir -p "$KQ_SCREENSHOTS"
 
