@@ -12,7 +12,7 @@ for target in "$build"/*_fuzz; do
   seeds="$root/fuzz/corpus/$name"
   work=$(mktemp -d)
   [ -d "$seeds" ] && cp -r "$seeds"/. "$work"/ 2>/dev/null || true
-  if "$target" -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=10 -print_final_stats=0 "$work" >"$work.log" 2>&1; then
+  if "$target" -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=60 -print_final_stats=0 "$work" >"$work.log" 2>&1; then
     echo "ok   $name ($seconds s)"
   else
     echo "FAIL $name"; tail -n 30 "$work.log"; status=1
