@@ -230,7 +230,12 @@ TEST_F(Detection, AUsbInstallEndsWithThePrinterRecordsAndTheHelperRun) {
   ASSERT_TRUE(WaitUntil(
       [&] { return second.Caption() == kInstallDoneCaption || second.FindMessageBox().hwnd != nullptr; }, 60000));
   ASSERT_EQ(second.FindMessageBox().hwnd, nullptr) << Narrow(second.FindMessageBox().text);
-  ASSERT_TRUE(WaitForButtons(second, {false, false, false, true}, 20000));
+  if (!WaitForButtons(second, {false, false, false, true}, 20000)) {
+    Screenshot(second.Frame(), L"99-second-install");
+    FAIL() << "second install: status '" << Narrow(TextOf(second.PageControl(IDC_INSTALL_STATUS))) << "' name '"
+           << Narrow(TextOf(second.PageControl(IDC_INSTALL_NAME))) << "' round trip "
+           << MessageRoundTripMs(second.Frame(), 5000) << " ms, back " << IsEnabled(second.Button(IDC_BACK));
+  }
   EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, std::wstring(kClassKey) + L"\\0001", L"MatchingDeviceId"),
             L"usbprint\\USBPRINT\\KESTROMKQ-80E5A1");
   EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, device + L"\\" + instances[0], L"Driver"), kClassGuid + L"\\0001");
