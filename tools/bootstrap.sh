@@ -4,13 +4,13 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build pkg-config
+  cmake ninja-build file
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
   python3
   googletest
   wine wine32:i386 wine64
-  xvfb x11-utils xdotool imagemagick fonts-wqy-microhei locales
+  xvfb imagemagick fonts-wqy-microhei locales
   clang libclang-rt-14-dev llvm
   libbenchmark-dev
 )
