@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "install/install_logic_core.h"
+#include "package/package_inf.h"
 #include "shell/setup_settings.h"
-#include "win/app.h"
 #include "win/handles.h"
 
 namespace {
@@ -23,14 +23,6 @@ std::wstring SystemRundll32Path() {
   std::wstring path(buffer.data(), n);
   if (path.back() != L'\\') path += L'\\';
   return path + L"rundll32.exe";
-}
-
-// The folder that holds the running program, without a trailing backslash; empty when the
-// module path has no backslash.
-std::wstring ProgramFolder() {
-  const std::wstring path = win::ModuleFilePath(nullptr);
-  const size_t slash = path.rfind(L'\\');
-  return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
 }
 
 }  // namespace
@@ -61,7 +53,7 @@ bool RunRundll32(const std::wstring& parameters) {
 int InstallDriver(std::wstring printerName, std::wstring port) {
   (void)printerName;  // /b carries the base name; the spooler picks the final name itself
   std::wstring parameters;
-  if (!BuildDriverInstallParameters(SetupSettings.g_strPrinterName, ProgramFolder(), SetupSettings.g_strPackageName,
+  if (!BuildDriverInstallParameters(SetupSettings.g_strPrinterName, GetProgramDirectory(), SetupSettings.g_strPackageName,
                                     port, SetupSettings.g_strDriverDesc, parameters)) {
     return 0;
   }
