@@ -33,8 +33,7 @@ void CInstallPage::DoDataExchange(bool) { m_progress = GetDlgItem(IDC_INSTALL_PR
 
 BOOL CInstallPage::OnInitDialog() {
   CWizardPage::OnInitDialog();
-  m_pTitleFont = ::CreateFontW(20, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                               CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_SWISS, L"Arial");
+  m_pTitleFont = CreateTitleFont();
   ApplyTitleFont(IDC_INSTALL_TITLE, m_pTitleFont);
   SetDlgItemText(IDC_INSTALL_TEST_PAGE, win::LoadStringResource(IDS_PRINT_TEST_PAGE));
   return TRUE;

@@ -6,11 +6,6 @@
 
 namespace {
 
-HFONT CreateTitleFont() {
-  return ::CreateFontW(20, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_SWISS, L"Arial");
-}
-
 // Loads a text into `text` only when the string exists, so a missing one keeps what was there.
 void LoadInto(std::wstring& text, UINT id) { win::TryLoadString(id, text); }
 

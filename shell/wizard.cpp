@@ -13,6 +13,11 @@ BOOL PumpMessages() {
   return TRUE;
 }
 
+HFONT CreateTitleFont() {
+  return ::CreateFontW(20, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_SWISS, L"Arial");
+}
+
 // ---------------------------------------------------------------------------------------------
 // CWizardPage
 
@@ -43,8 +48,7 @@ BOOL CWizardPage::PumpWait(DWORD totalMs, DWORD sliceMs) {
 
 BOOL CWizardPage::OnInitDialog() {
   win::CDialog::OnInitDialog();
-  m_font.Reset(::CreateFontW(20, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_SWISS, L"Arial"));
+  m_font.Reset(CreateTitleFont());
   m_brush.Reset(::CreateSolidBrush(RGB(255, 255, 255)));
   return TRUE;
 }

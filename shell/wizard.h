@@ -13,6 +13,9 @@ class CWizardDialog;
 // Drains the thread's message queue; FALSE when it met WM_QUIT (which is then gone).
 BOOL PumpMessages();
 
+// The pages' bold title font: Arial, 20 units high, weight 700. The caller owns it.
+HFONT CreateTitleFont();
+
 class CWizardPage : public win::CDialog {
  public:
   CWizardPage(UINT templateId, HWND parent);
