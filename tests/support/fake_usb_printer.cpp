@@ -23,6 +23,20 @@ HANDLE CreateInstance(const std::wstring& path, DWORD inBufferBytes, DWORD outBu
 
 }  // namespace
 
+TestThread::TestThread(std::function<void()> body)
+    : m_body(std::move(body)), m_handle(::CreateThread(nullptr, 0, &TestThread::Run, this, 0, nullptr)) {}
+
+TestThread::~TestThread() {
+  if (m_handle == nullptr) return;
+  ::WaitForSingleObject(m_handle, INFINITE);
+  ::CloseHandle(m_handle);
+}
+
+DWORD WINAPI TestThread::Run(void* self) {
+  static_cast<TestThread*>(self)->m_body();
+  return 0;
+}
+
 FakeUsbPrinter::FakeUsbPrinter(const FakePrinterScript& script)
     : m_script(script),
       m_stop(::CreateEventW(nullptr, TRUE, FALSE, nullptr)),
@@ -36,20 +50,20 @@ FakeUsbPrinter::FakeUsbPrinter(const FakePrinterScript& script)
     if (instance != INVALID_HANDLE_VALUE) m_interfaceInstances.push_back(instance);
   }
   if (m_script.servesDataPipe) {
-    m_acceptor = std::thread([this] { AcceptDataConnections(); });
+    m_acceptor.reset(new TestThread([this] { AcceptDataConnections(); }));
     ::WaitForSingleObject(m_listening, 5000);
   }
 }
 
 FakeUsbPrinter::~FakeUsbPrinter() {
   ::SetEvent(m_stop);
-  if (m_acceptor.joinable()) m_acceptor.join();
-  std::vector<std::thread> sessions;
+  m_acceptor.reset();
+  std::vector<std::unique_ptr<TestThread>> sessions;
   {
-    std::lock_guard<std::mutex> guard(m_lock);
+    TestLockGuard guard(m_lock);
     sessions.swap(m_sessions);
   }
-  for (std::thread& session : sessions) session.join();
+  sessions.clear();
   for (HANDLE pipe : m_sessionPipes) ::CloseHandle(pipe);
   for (HANDLE instance : m_interfaceInstances) ::CloseHandle(instance);
   ::CloseHandle(m_listening);
@@ -57,7 +71,7 @@ FakeUsbPrinter::~FakeUsbPrinter() {
 }
 
 std::vector<unsigned char> FakeUsbPrinter::ReceivedBytes() const {
-  std::lock_guard<std::mutex> guard(m_lock);
+  TestLockGuard guard(m_lock);
   return m_received;
 }
 
@@ -111,15 +125,15 @@ void FakeUsbPrinter::AcceptDataConnections() {
       WriteAll(pipe, m_script.reply);
       answered = true;
     }
-    std::lock_guard<std::mutex> guard(m_lock);
+    TestLockGuard guard(m_lock);
     m_sessionPipes.push_back(pipe);
-    m_sessions.emplace_back([this, pipe, connection, answered] {
+    m_sessions.emplace_back(new TestThread([this, pipe, connection, answered] {
       if (answered) {
         WaitUntilClosed(pipe);
       } else {
         Serve(pipe, connection);
       }
-    });
+    }));
   }
 }
 
@@ -150,7 +164,7 @@ void FakeUsbPrinter::TakeRequest(HANDLE pipe) {
     DWORD chunk = static_cast<DWORD>(wanted - taken < sizeof(buffer) ? wanted - taken : sizeof(buffer));
     DWORD got = 0;
     if (!ReadSome(pipe, buffer, chunk, got) || got == 0) return;
-    std::lock_guard<std::mutex> guard(m_lock);
+    TestLockGuard guard(m_lock);
     m_received.insert(m_received.end(), buffer, buffer + got);
     taken += got;
   }

@@ -7,9 +7,9 @@
 #include <windows.h>
 
 #include <atomic>
-#include <mutex>
+#include <functional>
+#include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace kqtest {
@@ -32,6 +32,45 @@ struct FakePrinterScript {
 
   // False: there is no data pipe at all, so it cannot be opened.
   bool servesDataPipe = true;
+};
+
+// The shipped build's runtime has no std::thread (it needs none), so the fake printer's threads
+// and lock are the system's own.
+class TestThread {
+ public:
+  explicit TestThread(std::function<void()> body);
+  ~TestThread();  // joins
+  TestThread(const TestThread&) = delete;
+  TestThread& operator=(const TestThread&) = delete;
+
+ private:
+  static DWORD WINAPI Run(void* self);
+  std::function<void()> m_body;
+  HANDLE m_handle;
+};
+
+class TestLock {
+ public:
+  TestLock() { ::InitializeCriticalSection(&m_section); }
+  ~TestLock() { ::DeleteCriticalSection(&m_section); }
+  TestLock(const TestLock&) = delete;
+  TestLock& operator=(const TestLock&) = delete;
+  void lock() { ::EnterCriticalSection(&m_section); }
+  void unlock() { ::LeaveCriticalSection(&m_section); }
+
+ private:
+  CRITICAL_SECTION m_section;
+};
+
+class TestLockGuard {
+ public:
+  explicit TestLockGuard(TestLock& lock) : m_lock(lock) { m_lock.lock(); }
+  ~TestLockGuard() { m_lock.unlock(); }
+  TestLockGuard(const TestLockGuard&) = delete;
+  TestLockGuard& operator=(const TestLockGuard&) = delete;
+
+ private:
+  TestLock& m_lock;
 };
 
 class FakeUsbPrinter {
@@ -70,9 +109,9 @@ class FakeUsbPrinter {
   // Set once the first data pipe instance exists, so that a test never races the printer's start.
   HANDLE m_listening;
   std::vector<HANDLE> m_interfaceInstances;
-  std::thread m_acceptor;
-  mutable std::mutex m_lock;
-  std::vector<std::thread> m_sessions;
+  std::unique_ptr<TestThread> m_acceptor;
+  mutable TestLock m_lock;
+  std::vector<std::unique_ptr<TestThread>> m_sessions;
   std::vector<HANDLE> m_sessionPipes;
   std::vector<unsigned char> m_received;
   std::atomic<int> m_dataConnections{0};
