@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "win/app.h"
+#include "win/newer_apis.h"
 
 namespace {
 
@@ -91,7 +92,7 @@ BOOL CLinkLabel::SubclassDlgItem(UINT id, HWND parent) {
 
 BOOL CLinkLabel::Attach(HWND control) {
   if (m_hWnd != nullptr || control == nullptr || !::IsWindow(control)) return FALSE;
-  if (!::SetWindowSubclass(control, &CLinkLabel::SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this))) {
+  if (!win::SetWindowSubclass(control, &CLinkLabel::SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this))) {
     return FALSE;
   }
   m_hWnd = control;
@@ -121,7 +122,7 @@ BOOL CLinkLabel::Attach(HWND control) {
 void CLinkLabel::Detach() {
   if (m_hWnd == nullptr) return;
   ::KillTimer(m_hWnd, m_nTimerId);
-  ::RemoveWindowSubclass(m_hWnd, &CLinkLabel::SubclassProc, kSubclassId);
+  win::RemoveWindowSubclass(m_hWnd, &CLinkLabel::SubclassProc, kSubclassId);
   // The control outlives us: it must not keep drawing with fonts we are about to delete.
   const HFONT current = reinterpret_cast<HFONT>(::SendMessageW(m_hWnd, WM_GETFONT, 0, 0));
   if (current != nullptr && (current == m_stdFont.Get() || current == m_underlineFont.Get())) {
@@ -299,7 +300,7 @@ INT_PTR CLinkLabel::OpenURL(const std::wstring& url, int showCmd) {
 }
 
 void CLinkLabel::ReportOpenError(INT_PTR code) {
-  const HWND owner = m_hWnd != nullptr ? ::GetAncestor(m_hWnd, GA_ROOT) : nullptr;
+  const HWND owner = m_hWnd != nullptr ? win::RootWindowOf(m_hWnd) : nullptr;
   win::AppMessageBox(owner, LinkOpenErrorMessage(static_cast<long long>(code)), MB_OK | MB_ICONEXCLAMATION);
 }
 
@@ -329,7 +330,7 @@ void CLinkLabel::OnHoverTimer(POINT cursorOnScreen) {
 LRESULT CALLBACK CLinkLabel::SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                           DWORD_PTR refData) {
   CLinkLabel* self = reinterpret_cast<CLinkLabel*>(refData);
-  if (self == nullptr || self->m_hWnd != hwnd) return ::DefSubclassProc(hwnd, message, wParam, lParam);
+  if (self == nullptr || self->m_hWnd != hwnd) return win::DefSubclassProc(hwnd, message, wParam, lParam);
   return self->HandleMessage(message, wParam, lParam);
 }
 
@@ -364,12 +365,12 @@ LRESULT CLinkLabel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       m_hToolTip = nullptr;
       break;
     case WM_NCDESTROY:
-      ::RemoveWindowSubclass(hwnd, &CLinkLabel::SubclassProc, kSubclassId);
+      win::RemoveWindowSubclass(hwnd, &CLinkLabel::SubclassProc, kSubclassId);
       m_hWnd = nullptr;
       m_bOverControl = FALSE;
       break;
     default:
       break;
   }
-  return ::DefSubclassProc(hwnd, message, wParam, lParam);
+  return win::DefSubclassProc(hwnd, message, wParam, lParam);
 }

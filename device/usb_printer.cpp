@@ -9,6 +9,7 @@
 #include <new>
 
 #include "device/usb_printer_core.h"
+#include "win/newer_apis.h"
 
 wchar_t g_szUsbDevicePath[kUsbDevicePathChars];
 
@@ -33,9 +34,9 @@ class SetupDiSource : public MemberSource {
  public:
   explicit SetupDiSource(const GUID& interfaceClass)
       : m_class(interfaceClass),
-        m_set(::SetupDiGetClassDevsW(&interfaceClass, nullptr, nullptr, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE)) {}
+        m_set(win::setupapi::GetClassDevsW(&interfaceClass, nullptr, nullptr, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE)) {}
   ~SetupDiSource() override {
-    if (m_set != INVALID_HANDLE_VALUE) ::SetupDiDestroyDeviceInfoList(m_set);
+    if (m_set != INVALID_HANDLE_VALUE) win::setupapi::DestroyDeviceInfoList(m_set);
   }
   SetupDiSource(const SetupDiSource&) = delete;
   SetupDiSource& operator=(const SetupDiSource&) = delete;
@@ -44,11 +45,11 @@ class SetupDiSource : public MemberSource {
     if (m_set == INVALID_HANDLE_VALUE) return Step::kEnd;
     SP_DEVINFO_DATA info = {};
     info.cbSize = sizeof(info);
-    if (!::SetupDiEnumDeviceInfo(m_set, index, &info)) {
+    if (!win::setupapi::EnumDeviceInfo(m_set, index, &info)) {
       return ::GetLastError() == ERROR_NO_MORE_ITEMS ? Step::kEnd : Step::kSkip;
     }
     wchar_t buffer[kInstanceIdChars] = {};
-    if (!::SetupDiGetDeviceInstanceIdW(m_set, &info, buffer, kInstanceIdChars, nullptr)) return Step::kSkip;
+    if (!win::setupapi::GetDeviceInstanceIdW(m_set, &info, buffer, kInstanceIdChars, nullptr)) return Step::kSkip;
     buffer[kInstanceIdChars - 1] = L'\0';
     id.assign(buffer);
     return Step::kFound;
@@ -57,11 +58,11 @@ class SetupDiSource : public MemberSource {
   Step InterfacePath(DWORD index, std::wstring& path) override {
     SP_DEVICE_INTERFACE_DATA data = {};
     data.cbSize = sizeof(data);
-    if (!::SetupDiEnumDeviceInterfaces(m_set, nullptr, &m_class, index, &data)) {
+    if (!win::setupapi::EnumDeviceInterfaces(m_set, nullptr, &m_class, index, &data)) {
       return ::GetLastError() == ERROR_NO_MORE_ITEMS ? Step::kEnd : Step::kSkip;
     }
     DWORD required = 0;
-    ::SetupDiGetDeviceInterfaceDetailW(m_set, &data, nullptr, 0, &required, nullptr);
+    win::setupapi::GetDeviceInterfaceDetailW(m_set, &data, nullptr, 0, &required, nullptr);
     if (required < sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W)) return Step::kSkip;
     // A memory shortage counts as a printer that cannot be opened.
     std::unique_ptr<BYTE[]> buffer(new (std::nothrow) BYTE[required + sizeof(wchar_t)]);
@@ -69,7 +70,7 @@ class SetupDiSource : public MemberSource {
     ZeroMemory(buffer.get(), required + sizeof(wchar_t));
     auto* detail = reinterpret_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_W*>(buffer.get());
     detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W);
-    if (!::SetupDiGetDeviceInterfaceDetailW(m_set, &data, detail, required, nullptr, nullptr)) return Step::kSkip;
+    if (!win::setupapi::GetDeviceInterfaceDetailW(m_set, &data, detail, required, nullptr, nullptr)) return Step::kSkip;
     // The extra zeroed character behind the record guarantees a terminator.
     path.assign(detail->DevicePath);
     return Step::kFound;

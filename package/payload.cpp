@@ -12,12 +12,13 @@
 #include "win/app.h"
 #include "win/format_core.h"
 #include "win/handles.h"
+#include "win/newer_apis.h"
 
 namespace {
 
 constexpr wchar_t kHelperPayloadType[] = L"WIN7";
 // Large enough for any payload we carry; a file beyond it cannot be one of ours.
-constexpr LONGLONG kLargestComparedFile = 64LL * 1024 * 1024;
+constexpr uint64_t kLargestComparedFile = 64LL * 1024 * 1024;
 
 bool LoadResourceBytes(const wchar_t* typeName, WORD resourceId, std::vector<BYTE>& bytes) {
   const HMODULE module = win::ResourceModule();
@@ -39,11 +40,8 @@ bool FileHoldsBytes(const std::wstring& path, const std::vector<BYTE>& bytes) {
   win::ScopedHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                        FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return false;
-  LARGE_INTEGER size = {};
-  if (!::GetFileSizeEx(file.Get(), &size) || size.QuadPart != static_cast<LONGLONG>(bytes.size()) ||
-      size.QuadPart > kLargestComparedFile) {
-    return false;
-  }
+  uint64_t size = 0;
+  if (!win::GetFileLength(file.Get(), size) || size != bytes.size() || size > kLargestComparedFile) return false;
   std::vector<BYTE> onDisk(bytes.size());
   size_t done = 0;
   while (done < onDisk.size()) {
@@ -117,12 +115,7 @@ bool WriteResourceFile(const wchar_t* typeName, WORD resourceId, const std::wstr
 namespace {
 
 bool CommonProgramFilesFolder(std::wstring& folder) {
-  wchar_t buffer[MAX_PATH] = {};
-  if (!::SHGetSpecialFolderPathW(nullptr, buffer, CSIDL_PROGRAM_FILES_COMMON, FALSE) || buffer[0] == L'\0') {
-    return false;
-  }
-  folder.assign(buffer);
-  return true;
+  return win::GetSpecialFolderPath(CSIDL_PROGRAM_FILES_COMMON, folder);
 }
 
 }  // namespace

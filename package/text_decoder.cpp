@@ -3,6 +3,8 @@
 #include <climits>
 #include <cwchar>
 
+#include "win/newer_apis.h"
+
 int GetInputLocaleAnsiCodePage() {
   const LANGID language = LOWORD(reinterpret_cast<ULONG_PTR>(::GetKeyboardLayout(0)));
   wchar_t text[10] = {};
@@ -33,23 +35,16 @@ bool CWin32TextFile::Open(const std::wstring& path, DWORD shareMode) {
 }
 
 bool CWin32TextFile::GetLength(uint64_t* length) {
-  LARGE_INTEGER size;
-  if (!::GetFileSizeEx(m_file.Get(), &size) || size.QuadPart < 0) return false;
-  *length = static_cast<uint64_t>(size.QuadPart);
-  return true;
+  return win::GetFileLength(m_file.Get(), *length);
 }
 
 bool CWin32TextFile::SeekFromStart(uint64_t offset) {
   if (offset > static_cast<uint64_t>(LLONG_MAX)) return false;
-  LARGE_INTEGER distance;
-  distance.QuadPart = static_cast<LONGLONG>(offset);
-  return ::SetFilePointerEx(m_file.Get(), distance, nullptr, FILE_BEGIN) != FALSE;
+  return win::SetFilePosition(m_file.Get(), static_cast<int64_t>(offset), FILE_BEGIN);
 }
 
 bool CWin32TextFile::SeekFromCurrent(int64_t offset) {
-  LARGE_INTEGER distance;
-  distance.QuadPart = offset;
-  return ::SetFilePointerEx(m_file.Get(), distance, nullptr, FILE_CURRENT) != FALSE;
+  return win::SetFilePosition(m_file.Get(), offset, FILE_CURRENT);
 }
 
 bool CWin32TextFile::Read(void* buffer, size_t bytes, size_t* bytesRead) {

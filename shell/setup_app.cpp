@@ -10,6 +10,7 @@
 #include "shell/welcome_pages.h"
 #include "shell/wizard.h"
 #include "win/app.h"
+#include "win/newer_apis.h"
 
 CSetupApp::CSetupApp(HINSTANCE instance) : m_hInstance(instance) {}
 
@@ -35,8 +36,7 @@ bool CSetupApp::LoadPackageInf() {
 BOOL CSetupApp::InitInstance() {
   win::SetResourceModule(m_hInstance);
   // The progress bar and the link's tooltip come from the common controls.
-  INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES | ICC_PROGRESS_CLASS};
-  ::InitCommonControlsEx(&controls);
+  win::InitCommonControlClasses(ICC_WIN95_CLASSES | ICC_PROGRESS_CLASS);
 
   DetectOperatingSystem();
 

@@ -1,42 +1,13 @@
 #include "win/spooler.h"
 
-#include <string>
-
 namespace win {
-
-HMODULE LoadSystemLibrary(const wchar_t* fileName) {
-  wchar_t directory[MAX_PATH] = {};
-  const UINT length = ::GetSystemDirectoryW(directory, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return nullptr;
-  std::wstring path(directory, length);
-  path += L'\\';
-  path += fileName;
-  return ::LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-}
-
-void RestrictDllSearchToSystemDirectory() {
-  using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
-  HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
-  if (kernel == nullptr) return;
-  auto setDefault =
-      reinterpret_cast<SetDefaultDllDirectoriesFn>(reinterpret_cast<void*>(::GetProcAddress(kernel, "SetDefaultDllDirectories")));
-  constexpr DWORD kSearchSystem32 = 0x00000800;  // LOAD_LIBRARY_SEARCH_SYSTEM32
-  if (setDefault != nullptr) setDefault(kSearchSystem32);
-  // Older systems without it at least drop the current directory from the search.
-  using SetDllDirectoryFn = BOOL(WINAPI*)(LPCWSTR);
-  auto setDirectory =
-      reinterpret_cast<SetDllDirectoryFn>(reinterpret_cast<void*>(::GetProcAddress(kernel, "SetDllDirectoryW")));
-  if (setDirectory != nullptr) setDirectory(L"");
-}
 
 namespace spooler {
 namespace {
 
 template <typename Fn>
 Fn Entry(const char* name) {
-  static HMODULE module = LoadSystemLibrary(L"winspool.drv");
-  if (module == nullptr) return nullptr;
-  return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
+  return SystemFunction<Fn>(L"winspool.drv", name);
 }
 
 BOOL Unavailable() {

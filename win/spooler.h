@@ -6,6 +6,8 @@
 #include <windows.h>
 #include <winspool.h>
 
+#include "win/system_library.h"
+
 namespace win {
 namespace spooler {
 
@@ -16,10 +18,4 @@ BOOL SetPrinterW(HANDLE printer, DWORD level, LPBYTE buffer, DWORD command);
 BOOL ClosePrinter(HANDLE printer);
 
 }  // namespace spooler
-
-// Loads a DLL from the system directory only (never from the program's folder or the path).
-HMODULE LoadSystemLibrary(const wchar_t* fileName);
-// Restricts the process's DLL search to the system directory where the system offers that.
-void RestrictDllSearchToSystemDirectory();
-
 }  // namespace win
