@@ -9,10 +9,11 @@
 #include "package/package_inf.h"
 #include "shell/setup_settings.h"
 #include "win/handles.h"
+#include "win/newer_apis.h"
 
 namespace {
 
-std::wstring SystemRundll32Path() {
+std::wstring SystemDirectory() {
   std::vector<wchar_t> buffer(MAX_PATH);
   UINT n = ::GetSystemDirectoryW(buffer.data(), static_cast<UINT>(buffer.size()));
   if (n >= buffer.size()) {
@@ -20,15 +21,19 @@ std::wstring SystemRundll32Path() {
     n = ::GetSystemDirectoryW(buffer.data(), static_cast<UINT>(buffer.size()));
   }
   if (n == 0 || n >= buffer.size()) return std::wstring();
-  std::wstring path(buffer.data(), n);
-  if (path.back() != L'\\') path += L'\\';
-  return path + L"rundll32.exe";
+  return std::wstring(buffer.data(), n);
 }
 
 }  // namespace
 
+std::wstring Rundll32Path() {
+  const bool underWow64 = win::IsRunningUnderWow64();
+  return Rundll32PathFor(underWow64, underWow64 ? std::wstring() : SystemDirectory(),
+                         underWow64 ? win::SystemWindowsDirectory() : std::wstring());
+}
+
 bool RunRundll32(const std::wstring& parameters) {
-  const std::wstring program = SystemRundll32Path();
+  const std::wstring program = Rundll32Path();
   if (program.empty()) return false;
   // ShellExecuteExW takes a writable-looking pointer; give it its own copy of the parameters.
   std::vector<wchar_t> buffer(parameters.begin(), parameters.end());

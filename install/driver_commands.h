@@ -4,10 +4,14 @@
 
 #include <string>
 
-// Runs "<system directory>\rundll32.exe" with `parameters` exactly as given, shown normally, and
-// waits without time limit for it to end. The program is named by its full path: a search would
-// look in the program's own folder first, where anything may lie beside the setup program.
-// False when it could not be started. Its exit code is not read.
+// The system's native rundll32.exe by its full path: "<system directory>\rundll32.exe", or for this
+// 32-bit program on 64-bit Windows "<Windows folder>\Sysnative\rundll32.exe" (see Rundll32PathFor).
+std::wstring Rundll32Path();
+
+// Runs Rundll32Path() with `parameters` exactly as given, shown normally, and waits for it to end.
+// The program is named by its full path: a search would look in the program's own folder first,
+// where anything may lie beside the setup program. False when it could not be started. Its exit
+// code is not read.
 bool RunRundll32(const std::wstring& parameters);
 
 // Installs the driver and creates the printer queue for the printer named by the settings

@@ -57,3 +57,12 @@ bool BuildDriverInstallParameters(const std::wstring& printerName, const std::ws
 std::wstring BuildTestPageParameters(const std::wstring& printerName) {
   return L" printui.dll,PrintUIEntry /k /n " + Quoted(printerName);
 }
+
+std::wstring Rundll32PathFor(bool underWow64, const std::wstring& systemDirectory,
+                             const std::wstring& windowsDirectory) {
+  std::wstring folder = underWow64 ? windowsDirectory : systemDirectory;
+  if (folder.empty()) return std::wstring();
+  if (folder.back() != L'\\') folder += L'\\';
+  if (underWow64) folder += L"Sysnative\\";
+  return folder + L"rundll32.exe";
+}

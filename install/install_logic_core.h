@@ -38,5 +38,14 @@ bool BuildDriverInstallParameters(const std::wstring& printerName, const std::ws
                                   const std::wstring& packageName, const std::wstring& port,
                                   const std::wstring& driverDesc, std::wstring& out);
 
+// The rundll32.exe that runs both commands, by its full path (a search would look in the program's
+// own folder first). Normally "<systemDirectory>\rundll32.exe". A 32-bit program on 64-bit
+// Windows (`underWow64`) is redirected from there to the 32-bit copy, whose printui.dll installs
+// drivers for 32-bit Windows only, so the queue would get no driver for the system it runs on:
+// there it is "<windowsDirectory>\Sysnative\rundll32.exe", the native one. Empty when the needed
+// folder is unknown.
+std::wstring Rundll32PathFor(bool underWow64, const std::wstring& systemDirectory,
+                             const std::wstring& windowsDirectory);
+
 // The parameters of the test page: " printui.dll,PrintUIEntry /k /n "<printerName>"".
 std::wstring BuildTestPageParameters(const std::wstring& printerName);

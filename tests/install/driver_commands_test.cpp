@@ -10,6 +10,7 @@
 #include "install/printer_list.h"
 #include "install_spooler_helpers.h"
 #include "shell/setup_settings.h"
+#include "support/printui_log.h"
 #include "win/app.h"
 
 namespace {
@@ -28,37 +29,7 @@ std::wstring SystemRundll32() {
   return std::wstring(buffer, n) + L"\\rundll32.exe";
 }
 
-struct LogLine {
-  std::wstring host, outcome, command;
-};
-
-std::vector<LogLine> ReadLog(const std::wstring& path) {
-  std::vector<LogLine> lines;
-  HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                              nullptr);
-  if (file == INVALID_HANDLE_VALUE) return lines;
-  std::string bytes;
-  char chunk[4096];
-  DWORD got = 0;
-  while (::ReadFile(file, chunk, sizeof(chunk), &got, nullptr) && got != 0) bytes.append(chunk, got);
-  ::CloseHandle(file);
-  std::wstring text(bytes.size(), L'\0');
-  const int n = ::MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), &text[0],
-                                      static_cast<int>(text.size()));
-  text.resize(n > 0 ? static_cast<size_t>(n) : 0);
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find(L"\r\n", start);
-    if (end == std::wstring::npos) end = text.size();
-    const std::wstring line = text.substr(start, end - start);
-    start = end + 2;
-    const size_t tab1 = line.find(L'\t');
-    const size_t tab2 = tab1 == std::wstring::npos ? tab1 : line.find(L'\t', tab1 + 1);
-    if (tab2 == std::wstring::npos) continue;
-    lines.push_back({line.substr(0, tab1), line.substr(tab1 + 1, tab2 - tab1 - 1), line.substr(tab2 + 1)});
-  }
-  return lines;
-}
+using kqtest::PrintUiCall;
 
 class DriverCommandsTest : public ::testing::Test {
  protected:
@@ -96,8 +67,8 @@ class DriverCommandsTest : public ::testing::Test {
     return FindNewPrinter(before, after, base_);
   }
 
-  std::vector<LogLine> Log() const {
-    std::vector<LogLine> lines = ReadLog(log_);
+  std::vector<PrintUiCall> Log() const {
+    std::vector<PrintUiCall> lines = kqtest::ReadPrintUiLog(log_);
     if (lines.empty()) ADD_FAILURE() << "no log from the printui.dll stand-in: is it installed in the prefix?";
     return lines;
   }
@@ -108,7 +79,9 @@ class DriverCommandsTest : public ::testing::Test {
   std::vector<std::wstring> before_;
 };
 
-TEST_F(DriverCommandsTest, InstallCreatesPrinterOnPortThroughSystemRundll32) {
+// The native rundll32.exe, and so the native printui.dll: on 64-bit Windows the 32-bit one would
+// install a driver for 32-bit Windows only.
+TEST_F(DriverCommandsTest, InstallCreatesPrinterOnPortThroughTheNativeRundll32) {
   const std::wstring printer = Install(L"USB001");
   EXPECT_EQ(base_, printer);
   std::wstring port, driver;
@@ -116,9 +89,10 @@ TEST_F(DriverCommandsTest, InstallCreatesPrinterOnPortThroughSystemRundll32) {
   EXPECT_EQ(L"USB001", port);
   EXPECT_EQ(L"KESTROM KQ-80", driver);
 
-  const std::vector<LogLine> lines = Log();
+  const std::vector<PrintUiCall> lines = Log();
   ASSERT_EQ(1u, lines.size());
-  EXPECT_EQ(0, ::lstrcmpiW(SystemRundll32().c_str(), lines[0].host.c_str())) << lines[0].host;
+  EXPECT_EQ(0, ::lstrcmpiW(kqtest::NativeRundll32().c_str(), lines[0].invokedAs.c_str())) << lines[0].invokedAs;
+  EXPECT_EQ(kqtest::NativeArchitecture(), lines[0].architecture);
   std::wstring expected;
   ASSERT_TRUE(BuildDriverInstallParameters(base_, FolderOf(win::ModuleFilePath()), L"KQPRINTER", L"USB001",
                                            L"KESTROM KQ-80", expected));
@@ -162,7 +136,7 @@ TEST_F(DriverCommandsTest, StandInCanCreateNothingOrAnotherName) {
   RefillPrinterNames(after, nullptr);
   EXPECT_EQ(before.size() + 1, after.size());
 
-  const std::vector<LogLine> lines = Log();
+  const std::vector<PrintUiCall> lines = Log();
   ASSERT_EQ(3u, lines.size());
   EXPECT_EQ(L"created nothing (mode none)", lines[0].outcome);
 }
@@ -171,7 +145,7 @@ TEST_F(DriverCommandsTest, TestPageCarriesWholeNameAfterN) {
   const std::wstring name = base_ + L" (副本 1)";
   ASSERT_TRUE(install_test::AddTestPrinter(name, L"USB003"));
   PrintTestPage(name);
-  const std::vector<LogLine> lines = Log();
+  const std::vector<PrintUiCall> lines = Log();
   ASSERT_EQ(1u, lines.size());
   EXPECT_EQ(L"/k /n \"" + name + L"\"", lines[0].command);
   EXPECT_EQ(L"test page \"" + name + L"\"", lines[0].outcome);
@@ -211,11 +185,11 @@ TEST_F(DriverCommandsTest, PlantedRundll32InProgramFolderNeverRuns) {
 
   ::SetCurrentDirectoryW(oldCurrent);
   ::DeleteFileW(planted.c_str());
-  const std::vector<LogLine> lines = Log();
+  const std::vector<PrintUiCall> lines = Log();
   ASSERT_EQ(3u, lines.size());
   EXPECT_EQ(0, ::lstrcmpiW(planted.c_str(), lines[0].host.c_str())) << lines[0].host;
   for (size_t i = 1; i < lines.size(); ++i) {
-    EXPECT_EQ(0, ::lstrcmpiW(SystemRundll32().c_str(), lines[i].host.c_str())) << lines[i].host;
+    EXPECT_EQ(0, ::lstrcmpiW(kqtest::NativeRundll32().c_str(), lines[i].invokedAs.c_str())) << lines[i].invokedAs;
   }
 }
 

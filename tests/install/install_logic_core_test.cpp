@@ -121,6 +121,15 @@ TEST(DriverInstallParametersTest, SystemParserReadsBackEveryValue) {
   EXPECT_EQ(L"KESTROM KQ-80", value);
 }
 
+TEST(Rundll32PathTest, NativeOneOnEverySystem) {
+  EXPECT_EQ(L"C:\\WINDOWS\\system32\\rundll32.exe", Rundll32PathFor(false, L"C:\\WINDOWS\\system32", L"C:\\WINDOWS"));
+  // A 32-bit program on 64-bit Windows would be sent to SysWOW64 from system32.
+  EXPECT_EQ(L"C:\\WINDOWS\\Sysnative\\rundll32.exe", Rundll32PathFor(true, L"C:\\WINDOWS\\system32", L"C:\\WINDOWS"));
+  EXPECT_EQ(L"D:\\Sysnative\\rundll32.exe", Rundll32PathFor(true, L"D:\\system32", L"D:\\"));
+  EXPECT_EQ(L"", Rundll32PathFor(true, L"C:\\WINDOWS\\system32", L""));
+  EXPECT_EQ(L"", Rundll32PathFor(false, L"", L"C:\\WINDOWS"));
+}
+
 TEST(TestPageParametersTest, ExactTextWithCopySuffix) {
   EXPECT_EQ(L" printui.dll,PrintUIEntry /k /n \"KQ-80 (副本 2)\"", BuildTestPageParameters(L"KQ-80 (副本 2)"));
   EXPECT_EQ(L" printui.dll,PrintUIEntry /k /n \"\"", BuildTestPageParameters(L""));
