@@ -16,7 +16,8 @@ foreach(dir ${PRODUCT_DIRS})
 endforeach()
 list(REMOVE_ITEM WIN_SOURCES ${CMAKE_SOURCE_DIR}/shell/main.cpp)
 
-set(WIN_LIBS comctl32 setupapi shlwapi shell32 advapi32 gdi32 user32 kernel32 ole32)
+# setupapi is not among them: its functions came with Windows 2000 and are looked up at run time.
+set(WIN_LIBS comctl32 shell32 advapi32 gdi32 user32 kernel32)
 
 add_library(kqwin STATIC ${WIN_SOURCES})
 target_link_libraries(kqwin PUBLIC kqcore ${WIN_LIBS})
@@ -43,10 +44,20 @@ add_custom_command(OUTPUT ${BANNERS}
   COMMENT "Drawing the banner bitmaps")
 add_custom_target(banners DEPENDS ${BANNERS})
 
+# The manifest names the architecture of the executable it is built into, for itself and for the
+# common controls it binds: a 64-bit program given the 32-bit common controls dies at start.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(KQ_MANIFEST_ARCH amd64)
+else()
+  set(KQ_MANIFEST_ARCH X86)
+endif()
+set(MANIFEST ${GEN_DIR}/kqsetup.manifest)
+configure_file(${CMAKE_SOURCE_DIR}/res/kqsetup.manifest.in ${MANIFEST} @ONLY)
+
 set(RC_FILE ${CMAKE_SOURCE_DIR}/res/kqsetup.rc)
 # The .rc script includes the files made by the build through this generated fragment, with
 # absolute paths, so that windres finds them whatever its working directory.
-set(GEN_RC "CREATEPROCESS_MANIFEST_RESOURCE_ID RT_MANIFEST \"${CMAKE_SOURCE_DIR}/res/kqsetup.manifest\"\n")
+set(GEN_RC "CREATEPROCESS_MANIFEST_RESOURCE_ID RT_MANIFEST \"${MANIFEST}\"\n")
 string(APPEND GEN_RC "IDB_BANNER_CABLE BITMAP \"${GEN_DIR}/banner454.bmp\"\n")
 string(APPEND GEN_RC "IDB_BANNER_DETECT BITMAP \"${GEN_DIR}/banner456.bmp\"\n")
 string(APPEND GEN_RC "IDB_BANNER_WELCOME BITMAP \"${GEN_DIR}/banner458.bmp\"\n")
@@ -54,12 +65,12 @@ if(HELPER_EXE)
   string(APPEND GEN_RC "IDR_HELPER_PAYLOAD WIN7 \"${HELPER_EXE}\"\n")
 endif()
 file(CONFIGURE OUTPUT ${GEN_DIR}/generated_files.rc CONTENT "${GEN_RC}")
-set(RC_DEPENDS ${BANNERS} ${CMAKE_SOURCE_DIR}/res/resource.h ${CMAKE_SOURCE_DIR}/res/kqsetup.manifest)
+set(RC_DEPENDS ${BANNERS} ${CMAKE_SOURCE_DIR}/res/resource.h ${MANIFEST})
 if(HELPER_EXE)
   list(APPEND RC_DEPENDS PHelper)
   set(RC_DEFINES KQ_HAVE_HELPER)
 endif()
-set_source_files_properties(${RC_FILE} PROPERTIES OBJECT_DEPENDS "${BANNERS};${CMAKE_SOURCE_DIR}/res/resource.h;${CMAKE_SOURCE_DIR}/res/kqsetup.manifest;${HELPER_EXE}")
+set_source_files_properties(${RC_FILE} PROPERTIES OBJECT_DEPENDS "${BANNERS};${CMAKE_SOURCE_DIR}/res/resource.h;${MANIFEST};${HELPER_EXE}")
 
 # The resources as an object library, so that the tests carry the same string table and dialogs.
 add_library(kqres OBJECT ${RC_FILE})
@@ -89,12 +100,18 @@ if(PRINTUI_SOURCES)
   target_link_libraries(printui PRIVATE kqcore winspool)
 endif()
 
+# An executable that imports GetTickCount64 (Windows Vista), which the import check of the shipped
+# executables must refuse: tests/static/check_executables.sh.
+enable_language(C)
+add_executable(planted_import_probe ${CMAKE_SOURCE_DIR}/tests/static/planted_import_probe.c)
+set_target_properties(planted_import_probe PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/probe)
+
 # Test support code (fakes and registry seeding) shared by the unit tests, the end-to-end tests
 # and the tools that prepare a Wine prefix.
 file(GLOB TEST_SUPPORT_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/support/*.cpp)
 add_library(kqtestsupport STATIC ${TEST_SUPPORT_SOURCES})
 target_include_directories(kqtestsupport PUBLIC ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests)
-target_link_libraries(kqtestsupport PUBLIC kqwin winspool)
+target_link_libraries(kqtestsupport PUBLIC kqwin winspool setupapi shlwapi)
 
 # Tools that run inside the Wine prefix (registry seeding and the like).
 file(GLOB WINE_TOOL_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/wine/tools/*.cpp)
@@ -112,6 +129,8 @@ if(EXISTS /usr/src/googletest/CMakeLists.txt)
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
   set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
   add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+  # Google Test's customisation header, for the -win32 runtime that has no std::mutex.
+  target_include_directories(gtest BEFORE PUBLIC ${CMAKE_SOURCE_DIR}/tests/gtest_custom)
   enable_testing()
   include(GoogleTest)
   set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/tools/wine-run.sh)
