@@ -1,30 +1,36 @@
-# Sourced by the test, demo and benchmark scripts: builds both Windows targets and gives the run a
-# virtual display and a throwaway Wine prefix, all ended again when the script exits.
-#   kq_build_windows BUILD_DIR           the shipped i686 executables and the whole x86_64 build
-#   kq_start_session BUILD_DIR PREFIX    Xvfb on a free display (unless KQ_KEEP_DISPLAY and $DISPLAY) and a fresh prefix
+# Sourced by the test, demo and benchmark scripts: builds the Windows targets and gives the run a
+# virtual display and throwaway Wine prefixes, all ended again when the script exits.
+#   kq_build_windows BUILD_DIR         the shipped i686 executables with their tests and tools, and
+#                                      the 64-bit printui.dll stand-in
+#   kq_start_display                   Xvfb on a free display (unless KQ_KEEP_DISPLAY and $DISPLAY)
+#   kq_make_world WORLD PREFIX         a fresh prefix of that world (tools/wine-env.sh)
+#   kq_make_worlds "WORLD PREFIX" ...  several, made side by side
+#   kq_use_world WORLD PREFIX          points Wine and the tests at that prefix
 
 kq_build_windows() {
   local build="$1"
-  cmake -S . -B "$build/win32" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
-  ninja -C "$build/win32" KQSetup PHelper printui >/dev/null
-  cmake -S . -B "$build/win64" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
-  ninja -C "$build/win64" >/dev/null
+  cmake -S . -B "$build/i686" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
+  ninja -C "$build/i686" >/dev/null
+  # On 64-bit Windows the native printui.dll is 64-bit: only its stand-in comes from this build.
+  cmake -S . -B "$build/x86_64" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
+  ninja -C "$build/x86_64" printui >/dev/null
 }
 
 kq_session_tmp=""
 kq_session_xvfb=""
-kq_session_prefix=""
+kq_session_prefixes=()
 
 kq_end_session() {
-  [ -n "$kq_session_prefix" ] && WINEPREFIX="$kq_session_prefix" wineserver -k >/dev/null 2>&1 || true
+  local prefix
+  for prefix in "${kq_session_prefixes[@]}"; do
+    WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1 || true
+  done
   [ -n "$kq_session_xvfb" ] && kill "$kq_session_xvfb" >/dev/null 2>&1 || true
   [ -n "$kq_session_tmp" ] && rm -rf "$kq_session_tmp"
   return 0
 }
 
-kq_start_session() {
-  local build="$1"
-  kq_session_prefix="$2"
+kq_start_display() {
   kq_session_tmp=$(mktemp -d)
   trap kq_end_session EXIT
   if [ -z "${KQ_KEEP_DISPLAY:-}" ] || [ -z "${DISPLAY:-}" ]; then
@@ -33,7 +39,29 @@ kq_start_session() {
     for _ in $(seq 100); do [ -s "$kq_session_tmp/display" ] && break; sleep 0.1; done
     export DISPLAY=":$(cat "$kq_session_tmp/display")"
   fi
-  "$root/tools/wine-prefix.sh" "$kq_session_prefix" "$build/win64"
+}
+
+kq_make_world() {
+  local world="$1" prefix="$2"
+  kq_session_prefixes+=("$prefix")
+  "$root/tools/wine-prefix.sh" "$prefix" "$world" "$build/i686" "$build/x86_64"
+}
+
+# Several worlds side by side: kq_make_worlds "WORLD PREFIX" ...
+kq_make_worlds() {
+  local spec world prefix pids=() status=0
+  for spec in "$@"; do
+    read -r world prefix <<<"$spec"
+    kq_session_prefixes+=("$prefix")
+    "$root/tools/wine-prefix.sh" "$prefix" "$world" "$build/i686" "$build/x86_64" &
+    pids+=($!)
+  done
+  for pid in "${pids[@]}"; do wait "$pid" || status=1; done
+  return $status
+}
+
+kq_use_world() {
+  KQ_WORLD="$1"
   . "$root/tools/wine-env.sh"
-  export WINEPREFIX="$kq_session_prefix" KQ_WINEPREFIX="$kq_session_prefix"
+  export WINEPREFIX="$2" KQ_WINEPREFIX="$2"
 }

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Builds both targets and runs every test: the unit and end-to-end tests under Wine, the host
-# build under AddressSanitizer/UBSan, short fuzzer runs and the checks of the shipped executables.
-#   tools/test.sh            everything
+# Builds the targets and runs every test: the checks of the shipped executables, the host build
+# under AddressSanitizer/UBSan, short fuzzer runs, and the shipped 32-bit build's unit and
+# end-to-end tests under Wine, in two worlds: a 64-bit Windows (the program under WOW64) and a
+# 32-bit Windows. Prints the time of each part.
+#   tools/test.sh                 everything
 #   KQ_SKIP_E2E=1 tools/test.sh   without the end-to-end scenarios
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -12,21 +14,37 @@ build="$root/build"
 jobs=$(nproc 2>/dev/null || echo 2)
 failed=()
 passed=()
+timings=()
+run_start=$(date +%s)
 step() { # name, command...
   local name="$1"; shift
+  local start=$(date +%s)
   echo "=== $name"
   if "$@"; then passed+=("$name"); else failed+=("$name"); echo "*** $name FAILED"; fi
+  timings+=("$(printf '%5d s  %s' $(( $(date +%s) - start )) "$name")")
+}
+timed() { # name, command... : a part that is no test, only timed
+  local name="$1"; shift
+  local start=$(date +%s)
+  "$@"
+  timings+=("$(printf '%5d s  %s' $(( $(date +%s) - start )) "$name")")
 }
 
-. "$root/tools/session.sh"
-# The shipped 32-bit executables, and the same sources for x86_64, which is what runs under Wine
-# here (see tools/wine-env.sh).
-kq_build_windows "$build"
-# The host build of the portable code, with the sanitizers, and the fuzzers (clang).
-CC=clang CXX=clang++ cmake -S . -B "$build/host" -G Ninja -DCMAKE_BUILD_TYPE=Debug >/dev/null
-ninja -C "$build/host" >/dev/null
+# The scenarios that also run in the 32-bit world: the core flows. Every scenario runs in the
+# 64-bit world, where most users are.
+core_scenarios='^(Detection\.AUsbInstallEndsWithThePrinterRecordsAndTheHelperRun|Install\.ParallelPortInstallCreatesTheDefaultPrinterOnLpt1|Install\.AnExistingPrinterOfThatNameGetsACopySuffixAndTheNewOneBecomesDefault|Install\.ACommandThatCreatesNothingFailsWith30AndBackRunsItAgain|Install\.TheTestPageDialogShowsWhileTheCommandRuns|Install\.ASystemOlderThanWindows2000IsRefusedWithMessage482|MissingPackageInf\.SaysWhichFileIsMissingWhereAndEnds)$'
 
-step "shipped executables" "$root/tests/static/check_executables.sh" "$build/win32/bin"
+. "$root/tools/session.sh"
+timed "build: i686 (shipped, with tests) and the 64-bit stand-in" kq_build_windows "$build"
+# The host build of the portable code, with the sanitizers, and the fuzzers (clang).
+host_build() {
+  CC=clang CXX=clang++ cmake -S . -B "$build/host" -G Ninja -DCMAKE_BUILD_TYPE=Debug >/dev/null
+  ninja -C "$build/host" >/dev/null
+}
+timed "build: host (sanitizers, fuzzers)" host_build
+
+step "shipped executables" "$root/tests/static/check_executables.sh" "$build/i686/bin" \
+  "$build/i686/probe/planted_import_probe.exe"
 
 step "host unit tests (ASan/UBSan)" ctest --test-dir "$build/host" --output-on-failure -j"$jobs"
 
@@ -34,21 +52,34 @@ if ls "$build/host"/*_fuzz >/dev/null 2>&1; then
   step "fuzzers (short runs)" "$root/tools/fuzz.sh" "$build/host" 15
 fi
 
-# A display for the windows and one throwaway prefix for this run.
-kq_start_session "$build" "$build/wineprefix"
+# A display and one throwaway prefix per world for this run, made side by side.
+make_worlds() {
+  kq_make_worlds "win64 $build/prefix-win64" "win32 $build/prefix-win32"
+}
+kq_start_display
+timed "Wine prefixes of both worlds" make_worlds
 export KQ_SCREENSHOTS="$build/screenshots"
 mkdir -p "$KQ_SCREENSHOTS"
 
-step "Windows unit tests (Wine)" ctest --test-dir "$build/win64" --output-on-failure -j"$jobs" -LE e2e
-if [ -z "${KQ_SKIP_E2E:-}" ]; then
-  # A scenario that fails is run once more before it counts as failed: driving windows of another
-  # process under Wine and Xvfb has rare timing failures that a second run does not repeat. The
-  # output keeps the first failure, so a flaky scenario is still visible.
-  step "end-to-end scenarios (Wine)" ctest --test-dir "$build/win64" --output-on-failure -L e2e --repeat until-pass:2
-  "$root/tools/screenshots.sh" "$KQ_SCREENSHOTS" || true
-fi
+for world in win64 win32; do
+  kq_use_world "$world" "$build/prefix-$world"
+  step "Windows unit tests, $world world" ctest --test-dir "$build/i686" --output-on-failure -j"$jobs" -LE e2e
+  if [ -z "${KQ_SKIP_E2E:-}" ]; then
+    export KQ_SCREENSHOT_PREFIX="$world-"
+    if [ "$world" = win64 ]; then
+      step "end-to-end scenarios, $world world (all)" ctest --test-dir "$build/i686" --output-on-failure -L e2e
+    else
+      step "end-to-end scenarios, $world world (core flows)" ctest --test-dir "$build/i686" --output-on-failure \
+        -L e2e -R "$core_scenarios"
+    fi
+  fi
+done
+[ -z "${KQ_SKIP_E2E:-}" ] && { "$root/tools/screenshots.sh" "$KQ_SCREENSHOTS" || true; }
 
 echo
+echo "times:"
+printf '%s\n' "${timings[@]}"
+printf '%5d s  whole run\n' $(( $(date +%s) - run_start ))
 echo "passed: ${passed[*]:-none}"
 [ ${#failed[@]} -eq 0 ] || echo "failed: ${failed[*]}"
 echo "${#passed[@]} passed, ${#failed[@]} failed"

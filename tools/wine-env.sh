@@ -1,13 +1,19 @@
-# Sourced by the scripts that run Windows programs. The kernels of our build machines refuse 32-bit
-# Linux executables, so the 32-bit Wine loader cannot start there: tests and the demo run the
-# x86_64 build of the same sources under the 64-bit loader in a 64-bit prefix, while the shipped
-# i686 executables are checked statically (PE headers, imports, resources).
-if [ -x /usr/lib/wine/wine64 ]; then
-  KQ_WINE=/usr/lib/wine/wine64
-else
-  KQ_WINE=$(command -v wine64 || command -v wine)
-fi
-export WINEARCH=win64
+# Sourced by the scripts that run Windows programs. What we ship is 32-bit, and it runs in one of
+# two Windows worlds, chosen by KQ_WORLD:
+#   win64  a 64-bit Windows (the default, and what most users have): a win64 prefix, in which the
+#          32-bit program runs under WOW64 (system32 redirected to syswow64, Sysnative served)
+#   win32  a 32-bit Windows: a win32 prefix
+# These machines' kernels run no 32-bit user code, so Wine's 32-bit half runs through qemu-i386,
+# registered for 32-bit Linux programs by tools/bootstrap.sh.
+KQ_WORLD="${KQ_WORLD:-win64}"
+case "$KQ_WORLD" in
+  win64) KQ_WINEARCH=win64; KQ_WINEBOOT_LOADER=/usr/lib/wine/wine64 ;;
+  win32) KQ_WINEARCH=win32; KQ_WINEBOOT_LOADER=/usr/lib/wine/wine ;;
+  *) echo "wine-env: unknown KQ_WORLD '$KQ_WORLD' (win64 or win32)" >&2; return 1 ;;
+esac
+# Wine's 32-bit loader runs the 32-bit programs in either world.
+KQ_WINE=/usr/lib/wine/wine
+export KQ_WORLD
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml,winemenubuilder.exe=;printui=n}"
 export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8

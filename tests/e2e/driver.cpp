@@ -150,7 +150,8 @@ void Screenshot(HWND hwnd, const std::wstring& name) {
   file.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
   file.bfSize = file.bfOffBits + imageSize;
   info.bmiHeader.biSizeImage = imageSize;
-  const std::wstring path = folder + L"\\" + name + L".bmp";
+  // Runs in several worlds name their shots apart.
+  const std::wstring path = folder + L"\\" + EnvironmentValue(L"KQ_SCREENSHOT_PREFIX") + name + L".bmp";
   HANDLE out = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (out != INVALID_HANDLE_VALUE) {
     DWORD written = 0;

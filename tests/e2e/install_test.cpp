@@ -7,6 +7,7 @@
 
 #include "e2e/e2e_common.h"
 #include "e2e/spooler_state.h"
+#include "support/printui_log.h"
 
 namespace e2e {
 namespace {
@@ -56,6 +57,17 @@ class Install : public ::testing::Test {
 
   std::wstring Label(int id) const { return TextOf(wizard.PageControl(id)); }
 
+  // The stand-in's calls; each must have been served by the native printui.dll, reached through
+  // the native rundll32.exe (on 64-bit Windows: Sysnative, the 64-bit one).
+  std::vector<kqtest::PrintUiCall> NativeCalls() const {
+    const std::vector<kqtest::PrintUiCall> calls = kqtest::ReadPrintUiLog(LogPath());
+    for (const kqtest::PrintUiCall& call : calls) {
+      EXPECT_EQ(kqtest::NativeArchitecture(), call.architecture) << Narrow(call.command);
+      EXPECT_EQ(0, ::lstrcmpiW(kqtest::NativeRundll32().c_str(), call.invokedAs.c_str())) << Narrow(call.invokedAs);
+    }
+    return calls;
+  }
+
   WizardProcess wizard;
 };
 
@@ -80,12 +92,10 @@ TEST_F(Install, ParallelPortInstallCreatesTheDefaultPrinterOnLpt1) {
   EXPECT_EQ(port, L"LPT1:");
   EXPECT_EQ(driver, kModel);
   EXPECT_EQ(DefaultPrinterEntry(), kModel + L",winspool,LPT1:");
-  const std::wstring log = ReadUtf8File(LogPath());
-  EXPECT_NE(log.find(L"C:\\windows\\system32\\rundll32.exe"), std::wstring::npos);
-  EXPECT_NE(log.find(L"\t/z /if /b \"" + kModel + L"\" /f \"" + ProgramFolder() +
-                     L"\\KQPRINTER.inf\" /r \"LPT1:\" /m \"" + kModel + L"\""),
-            std::wstring::npos)
-      << Narrow(log);
+  const std::vector<kqtest::PrintUiCall> calls = NativeCalls();
+  ASSERT_EQ(calls.size(), 1u);
+  EXPECT_EQ(calls[0].command, L"/z /if /b \"" + kModel + L"\" /f \"" + ProgramFolder() + L"\\KQPRINTER.inf\" /r \"LPT1:\" /m \"" +
+                                  kModel + L"\"");
 
   ASSERT_TRUE(Click(wizard.Button(IDC_FINISH)));
   EXPECT_TRUE(wizard.WaitForExit(10000));
@@ -159,6 +169,51 @@ TEST_F(Install, AUsbInstallWithoutAnEnumeratedPrinterStopsWithMessage513) {
   EXPECT_EQ(ReadUtf8File(LogPath()), L"") << "nothing was run";
 }
 
+// Wine reports the Windows version that its per-program settings name. As Windows NT 4.0 the
+// wizard still starts (it imports nothing a system that old lacks) and refuses at the install step.
+class OldSystem {
+ public:
+  explicit OldSystem(const wchar_t* version) {
+    if (::RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &m_key, nullptr) !=
+        ERROR_SUCCESS) {
+      m_key = nullptr;
+      return;
+    }
+    const DWORD bytes = static_cast<DWORD>((wcslen(version) + 1) * sizeof(wchar_t));
+    m_set = ::RegSetValueExW(m_key, L"Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version), bytes) ==
+            ERROR_SUCCESS;
+  }
+  ~OldSystem() {
+    if (m_key != nullptr) ::RegCloseKey(m_key);
+    ::RegDeleteKeyW(HKEY_CURRENT_USER, kKey);
+  }
+  bool IsSet() const { return m_set; }
+
+ private:
+  static constexpr const wchar_t* kKey = L"Software\\Wine\\AppDefaults\\KQSetup.exe";
+  HKEY m_key = nullptr;
+  bool m_set = false;
+};
+
+TEST_F(Install, ASystemOlderThanWindows2000IsRefusedWithMessage482) {
+  OldSystem nt4(L"nt40");
+  ASSERT_TRUE(nt4.IsSet());
+  StartWizard();
+  GoToDetection();
+  ChooseParallelPort();
+  RunInstallStep();
+  MessageBoxInfo box = wizard.WaitForMessageBox(30000);
+  ASSERT_NE(box.hwnd, nullptr);
+  EXPECT_EQ(box.text, L"系统版本过低，请在Win2000及以上的系统上安装");
+  EXPECT_EQ(box.caption, L"KQSetup");
+  Screenshot(box.hwnd, L"14-old-system-refused");
+  wizard.Answer(box, IDOK);
+  ASSERT_TRUE(wizard.WaitForCaption(kInstallDoneCaption, 10000));
+  EXPECT_TRUE(WaitForButtons(wizard, {true, false, false, true}));
+  EXPECT_TRUE(PrinterNames().empty());
+  EXPECT_EQ(ReadUtf8File(LogPath()), L"") << "nothing was run";
+}
+
 // A folder with blanks and Chinese characters, with a rundll32.exe planted beside the program:
 // the installation works and the planted program never runs.
 TEST_F(Install, AProgramFolderWithBlanksAndChineseAndAPlantedRundll32) {
@@ -180,7 +235,7 @@ TEST_F(Install, AProgramFolderWithBlanksAndChineseAndAPlantedRundll32) {
   const std::wstring log = ReadUtf8File(LogPath());
   EXPECT_NE(log.find(L"/f \"" + folder + L"\\KQPRINTER.inf\""), std::wstring::npos) << Narrow(log);
   EXPECT_EQ(log.find(folder + L"\\rundll32.exe"), std::wstring::npos) << "the planted rundll32.exe ran";
-  EXPECT_NE(log.find(std::wstring(system) + L"\\rundll32.exe"), std::wstring::npos) << Narrow(log);
+  EXPECT_EQ(NativeCalls().size(), 1u) << Narrow(log);
   ASSERT_TRUE(Click(wizard.Button(IDC_FINISH)));
   wizard.WaitForExit(10000);
 }
@@ -208,6 +263,9 @@ TEST_F(Install, TheTestPageDialogShowsWhileTheCommandRuns) {
   EXPECT_TRUE(WaitUntil([&] { return ReadUtf8File(LogPath()).find(L"/k /n \"" + kModel + L"\"") != std::wstring::npos; },
                         10000));
   Screenshot(dialog, L"13-test-page-dialog");
+  const std::vector<kqtest::PrintUiCall> calls = NativeCalls();
+  ASSERT_EQ(calls.size(), 2u);
+  EXPECT_EQ(calls[1].command, L"/k /n \"" + kModel + L"\"");
   ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
   EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(dialog); }, 10000));
 
@@ -248,7 +306,8 @@ TEST_F(Install, MeasureResponsivenessDuringThePacedSteps) {
 
   // The driver-install command on its own, as the page runs it, for the install's own share.
   const DWORD commandStart = ::GetTickCount();
-  STARTUPINFOW si = {sizeof(si)};
+  STARTUPINFOW si = {};
+  si.cb = sizeof(si);
   PROCESS_INFORMATION pi = {};
   wchar_t system[MAX_PATH] = {};
   ::GetSystemDirectoryW(system, MAX_PATH);

@@ -5,10 +5,16 @@
 //   /if /b NAME /f INF /r PORT /m MODEL   adds the driver MODEL and a printer queue NAME on PORT;
 //                                          an existing name (in any letter case) gets " (副本 N)"
 //   /k /n NAME                             checks that NAME exists (no page is printed)
+// It is built for both architectures and behaves as we expect the system's own copies to: the
+// 32-bit one loaded into a 32-bit process on 64-bit Windows (WOW64) would add a driver for
+// "Windows NT x86" only, which a queue on that system cannot use, so there /if adds nothing and
+// fails. The 64-bit one, and the 32-bit one on 32-bit Windows, install.
 // Environment (inherited from the program that runs rundll32.exe):
 //   KQ_PRINTUI_LOG   log file, UTF-8, appended to (default C:\printui.log)
 //   KQ_PRINTUI_MODE  "none": create nothing; "rename:OTHER": create the printer as OTHER
-// Log line: host program path, TAB, outcome, TAB, the command line as received.
+// Log line, TAB-separated: the architecture that served the call ("x64", "x86" or "x86 WOW64"),
+// the program as the process was started (the first word of its command line), the host program's
+// module path, the outcome, and the command line as received.
 #include <windows.h>
 #include <winspool.h>
 
@@ -42,6 +48,33 @@ std::wstring HostProgram() {
   }
 }
 
+// The first word of the process's command line, without its quotes: the program as it was named
+// by whoever started it (a WOW64 process started as ...\Sysnative\rundll32.exe keeps that here,
+// while its module path reads system32).
+std::wstring InvokedAs() {
+  const std::wstring line = ::GetCommandLineW();
+  if (!line.empty() && line[0] == L'"') {
+    const size_t end = line.find(L'"', 1);
+    return line.substr(1, end == std::wstring::npos ? std::wstring::npos : end - 1);
+  }
+  return line.substr(0, line.find_first_of(L" \t"));
+}
+
+bool RunningUnderWow64() {
+  using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
+  HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
+  auto isWow64 = kernel != nullptr ? reinterpret_cast<IsWow64ProcessFn>(
+                                         reinterpret_cast<void*>(::GetProcAddress(kernel, "IsWow64Process")))
+                                   : nullptr;
+  BOOL wow64 = FALSE;
+  return isWow64 != nullptr && isWow64(::GetCurrentProcess(), &wow64) && wow64;
+}
+
+std::wstring Architecture() {
+  if (sizeof(void*) == 8) return L"x64";
+  return RunningUnderWow64() ? L"x86 WOW64" : L"x86";
+}
+
 std::string Utf8(const std::wstring& text) {
   if (text.empty()) return std::string();
   int n = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
@@ -57,7 +90,9 @@ void Log(const std::wstring& outcome, const std::wstring& commandLine) {
   HANDLE file = ::CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return;
-  const std::string line = Utf8(HostProgram() + L"\t" + outcome + L"\t" + commandLine) + "\r\n";
+  const std::string line =
+      Utf8(Architecture() + L"\t" + InvokedAs() + L"\t" + HostProgram() + L"\t" + outcome + L"\t" + commandLine) +
+      "\r\n";
   DWORD written = 0;
   ::WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
   ::CloseHandle(file);
@@ -127,6 +162,10 @@ std::wstring InstallPrinter(const PrintUiCommand& command) {
   // The system's installer reads the driver package: a wrong path fails there, so it fails here.
   if (::GetFileAttributesW(inf.c_str()) == INVALID_FILE_ATTRIBUTES) {
     return ErrorOutcome(L"inf not found", ::GetLastError());
+  }
+
+  if (sizeof(void*) == 4 && RunningUnderWow64()) {
+    return L"error 32-bit printui under WOW64: its driver would be for Windows NT x86 only";
   }
 
   const std::wstring mode = Environment(L"KQ_PRINTUI_MODE");
