@@ -10,6 +10,7 @@
 #include "controls/link_label.h"
 #include "win/app.h"
 #include "win/handles.h"
+#include "win/newer_apis.h"
 
 namespace {
 
@@ -359,6 +360,32 @@ TEST_F(LinkLabelWindow, ALabelDestroyedFirstGivesTheControlItsFontBack) {
   EXPECT_NE(::SendMessageW(control, WM_SETCURSOR, reinterpret_cast<WPARAM>(control), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)),
             TRUE);
   EXPECT_TRUE(::IsWindow(control));
+}
+
+// Windows 2000 and older have no SetWindowSubclass by name: the label works the same through
+// plain window-procedure subclassing, and gives the control back whole.
+TEST_F(LinkLabelWindow, WithoutTheCommonControlsSubclassingTheLabelWorksTheSame) {
+  struct PlainSubclassing {
+    PlainSubclassing() { win::UsePlainSubclassingForTesting(true); }
+    ~PlainSubclassing() { win::UsePlainSubclassingForTesting(false); }
+  } plain;
+  HWND control = MakeStatic(L"Visit us");
+  const LONG_PTR ownProc = ::GetWindowLongPtrW(control, GWLP_WNDPROC);
+  {
+    CLinkLabel link;
+    ASSERT_TRUE(link.Attach(control));
+    EXPECT_NE(::GetWindowLongPtrW(control, GWLP_WNDPROC), ownProc);
+    ::SendMessageW(control, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
+    EXPECT_TRUE(link.IsHovered());
+    EXPECT_EQ(reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0)), link.GetUnderlineFont());
+    EXPECT_EQ(TextOf(control), L"Visit us") << "what the label does not handle reaches the control";
+  }
+  EXPECT_EQ(::GetWindowLongPtrW(control, GWLP_WNDPROC), ownProc);
+
+  CLinkLabel again;
+  ASSERT_TRUE(again.Attach(control));
+  ::DestroyWindow(control);
+  EXPECT_EQ(again.GetSafeHwnd(), nullptr);
 }
 
 // HKEY_CLASSES_ROOT redirected to a scratch key, so that the shell finds no handler at all and
