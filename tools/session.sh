@@ -1,7 +1,7 @@
 # Sourced by the test, demo and benchmark scripts: builds the Windows targets and gives the run a
 # virtual display and throwaway Wine prefixes, all ended again when the script exits.
-#   kq_build_windows BUILD_DIR         the shipped i686 executables with their tests and tools, and
-#                                      the 64-bit printui.dll stand-in
+#   kq_build_windows BUILD_DIR         the shipped i686 executables with their tests and tools; the
+#                                      64-bit printui.dll stand-in and KQSetup.exe
 #   kq_start_display                   Xvfb on a free display (unless KQ_KEEP_DISPLAY and $DISPLAY)
 #   kq_make_world WORLD PREFIX         a fresh prefix of that world (tools/wine-env.sh)
 #   kq_make_worlds "WORLD PREFIX" ...  several, made side by side
@@ -11,9 +11,10 @@ kq_build_windows() {
   local build="$1"
   cmake -S . -B "$build/i686" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
   ninja -C "$build/i686" >/dev/null
-  # On 64-bit Windows the native printui.dll is 64-bit: only its stand-in comes from this build.
+  # On 64-bit Windows the native printui.dll is 64-bit: its stand-in comes from this build, and
+  # the program itself is built for 64-bit too, so that it stays 64-bit clean (nothing runs it).
   cmake -S . -B "$build/x86_64" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
-  ninja -C "$build/x86_64" printui >/dev/null
+  ninja -C "$build/x86_64" printui KQSetup >/dev/null
 }
 
 kq_session_tmp=""

@@ -44,7 +44,7 @@ host_build() {
 timed "build: host (sanitizers, fuzzers)" host_build
 
 step "shipped executables" "$root/tests/static/check_executables.sh" "$build/i686/bin" \
-  "$build/i686/probe/planted_import_probe.exe"
+  "$build/i686/probe/planted_import_probe.exe" "$build/x86_64/bin"
 
 step "host unit tests (ASan/UBSan)" ctest --test-dir "$build/host" --output-on-failure -j"$jobs"
 

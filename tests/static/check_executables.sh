@@ -3,12 +3,15 @@
 # subsystem and a subsystem version that Windows NT 4.0 accepts, no MinGW runtime DLL among the
 # imports, address-space randomisation and DEP on, and every load-time import on the list of
 # functions that exist on the load floor (tests/static/load_imports.tsv).
-#   check_executables.sh BIN_DIR [PROBE_EXE]
+#   check_executables.sh BIN_DIR [PROBE_EXE [X86_64_BIN_DIR]]
 # PROBE_EXE, when given, is an executable built to import GetTickCount64: the import check must
-# refuse it, which shows that the check itself works.
+# refuse it, which shows that the check itself works. X86_64_BIN_DIR holds the same program built
+# for 64-bit Windows, whose manifest must name its own architecture: given the 32-bit common
+# controls, a 64-bit program dies before its first window.
 set -uo pipefail
 dir="$1"
 probe="${2:-}"
+x86_64="${3:-}"
 list="$(dirname "$0")/load_imports.tsv"
 objdump=i686-w64-mingw32-objdump
 fail=0
@@ -86,5 +89,14 @@ done
 if [ -n "$probe" ]; then
   beyond=$(imports_beyond_floor "$probe")
   check "the import check refuses a planted GetTickCount64 import" "grep -q 'KERNEL32.DLL!GetTickCount64' <<<\"\$beyond\""
+fi
+manifest_architectures() { # the processorArchitecture values in the executable's resources
+  strings "$1" 2>/dev/null | grep -o 'processorArchitecture="[^"]*"' | sort -u | tr '\n' ' '
+}
+check "KQSetup.exe's manifest names X86 throughout" \
+  "[ \"\$(manifest_architectures '$dir/KQSetup.exe')\" = 'processorArchitecture=\"X86\" ' ]"
+if [ -n "$x86_64" ]; then
+  check "the 64-bit KQSetup.exe's manifest names amd64 throughout" \
+    "[ \"\$(manifest_architectures '$x86_64/KQSetup.exe')\" = 'processorArchitecture=\"amd64\" ' ]"
 fi
 exit $fail
