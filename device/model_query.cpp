@@ -107,7 +107,9 @@ int QueryPrinterModel(std::wstring& model, int& code) {
     std::wstring decodedModel;
     int decodedCode = 0;
     if (!DecodeModelReply(reply, sizeof(reply), decodedModel, decodedCode)) {
-      win::AppMessageBox(::GetActiveWindow(), L"未能获取机器型号！", MB_OK);
+      // Owned by the wizard: the user may have switched to another program meanwhile, and a box
+      // owned by nothing could open behind it.
+      win::AppMessageBox(win::MainWindow(), L"未能获取机器型号！", MB_OK);
       model = L"Unknown";
       code = kUnknownModelCode;
       return 1;

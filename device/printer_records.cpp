@@ -7,6 +7,7 @@
 #include "device/model_query.h"
 #include "device/printer_name_core.h"
 #include "device/printer_records_core.h"
+#include "device/usb_printer_core.h"
 #include "package/registry_key.h"
 #include "win/format_core.h"
 
@@ -39,11 +40,18 @@ bool ReadUsbDeviceCount(DWORD& count, bool& keyOpened) {
   return key.GetDwordValue(L"Count", count) != FALSE;
 }
 
+// One device the USB printing service lists: its device instance path, its port description and
+// its port name.
+struct PortRecord {
+  std::wstring instancePath;
+  std::wstring description;
+  std::wstring port;
+};
+
 // The description and port name of the device the USB printing service lists as number `index`;
 // false when one of its records cannot be opened.
-bool ReadPortRecord(DWORD index, std::wstring& description, std::wstring& port) {
+bool ReadPortRecord(DWORD index, std::wstring& instancePath, std::wstring& description, std::wstring& port) {
   CRegistryKey enumKey(HKEY_LOCAL_MACHINE, kSearchAccess);
-  std::wstring instancePath;
   if (!enumKey.OpenSubKey(kUsbPrintEnumKey, 0)) return false;
   if (!enumKey.GetStringValue(FormatString(L"%d", index), instancePath) || instancePath.empty()) return false;
 
@@ -63,6 +71,50 @@ bool ReadPortRecord(DWORD index, std::wstring& description, std::wstring& port) 
   description.clear();
   portKey.GetStringValue(L"Port Description", description);
   return true;
+}
+
+// The records of every device the USB printing service lists, in its order, up to the first that
+// cannot be read. Returns one of the kPortRecords codes.
+int ReadPortRecords(std::vector<PortRecord>& records) {
+  DWORD count = 0;
+  bool keyOpened = false;
+  if (!ReadUsbDeviceCount(count, keyOpened)) {
+    if (!keyOpened) return kPortRecordsNoEnumKey;
+    count = 0;
+  }
+  if (count == 0) return kPortRecordsNoDevice;
+  for (DWORD index = 0; index < count; ++index) {
+    PortRecord record;
+    if (!ReadPortRecord(index, record.instancePath, record.description, record.port)) {
+      return records.empty() ? kPortRecordsBrokenBeforeAny : kPortRecordsBrokenAfterSome;
+    }
+    records.push_back(record);
+  }
+  return kPortRecordsListed;
+}
+
+// The ports of the listed devices that are printers of the series (their instance path carries
+// one of the series' vendor ids): only their device keys are ever written.
+std::vector<std::wstring> SeriesUsbPorts() {
+  std::vector<PortRecord> records;
+  ReadPortRecords(records);
+  std::vector<std::wstring> ports;
+  for (const PortRecord& record : records) {
+    if (IsAcceptedUsbInstanceId(record.instancePath)) ports.push_back(record.port);
+  }
+  return ports;
+}
+
+// Whether the USBPRINT device at `devicePath` has an instance on one of `ports`.
+bool DeviceServesOneOf(const std::wstring& devicePath, const std::vector<std::wstring>& ports) {
+  CRegistryKey device(HKEY_LOCAL_MACHINE, kSearchAccess);
+  if (!device.OpenSubKey(devicePath, 0)) return false;
+  for (const std::wstring& instance : SubKeyNames(device.GetKey())) {
+    for (const std::wstring& port : ports) {
+      if (UsbPrintInstanceServesPort(instance, port)) return true;
+    }
+  }
+  return false;
 }
 
 void WriteValues(CRegistryKey& key, const std::vector<RecordValue>& values) {
@@ -95,20 +147,23 @@ std::wstring WriteClassAndDriverRecords(const std::wstring& matchingDeviceId, co
 }
 
 // Name (in capitals) of the first device subkey of `devicesKey` whose capitalised name contains
-// `needle`; false when none does or the key cannot be opened. With `modelRule`, a name also
-// matches by the rule the identification uses for USB devices: the system builds their names
-// from manufacturer and model with the spaces turned into "_", so a description such as
-// "KESTROM KQ-80" never stands in them as it is.
+// `needle` and that `isCandidate` accepts; false when none does, the needle is empty or the key
+// cannot be opened. With `modelRule`, a name also matches by the rule the identification uses
+// for USB devices: the system builds their names from manufacturer and model with the spaces
+// turned into "_", so a description such as "KESTROM KQ-80" never stands in them as it is.
+template <typename Candidate>
 bool FindFirstDevice(const std::wstring& devicesKey, const std::wstring& needle, bool modelRule,
-                     std::wstring& deviceName) {
+                     const Candidate& isCandidate, std::wstring& deviceName) {
+  // An empty needle is in every name: it would pick the first device of any maker.
+  if (needle.empty()) return false;
   CRegistryKey devices(HKEY_LOCAL_MACHINE, kSearchAccess);
   if (!devices.OpenSubKey(devicesKey, 0)) return false;
   for (const std::wstring& name : SubKeyNames(devices.GetKey())) {
     const std::wstring upper = ToUpperAscii(name);
-    if (upper.find(needle) != std::wstring::npos || (modelRule && UsbDeviceNameMatchesModel(name, needle))) {
-      deviceName = upper;
-      return true;
-    }
+    if (upper.find(needle) == std::wstring::npos && !(modelRule && UsbDeviceNameMatchesModel(name, needle))) continue;
+    if (!isCandidate(devicesKey + L"\\" + upper)) continue;
+    deviceName = upper;
+    return true;
   }
   return false;
 }
@@ -122,25 +177,13 @@ bool IsPrinterUsbEnumerated() {
 }
 
 int EnumPrinterPortRecords(std::vector<std::wstring>& descriptions, std::vector<std::wstring>& ports) {
-  DWORD count = 0;
-  bool keyOpened = false;
-  if (!ReadUsbDeviceCount(count, keyOpened)) {
-    if (!keyOpened) return kPortRecordsNoEnumKey;
-    count = 0;
+  std::vector<PortRecord> records;
+  const int result = ReadPortRecords(records);
+  for (const PortRecord& record : records) {
+    descriptions.push_back(record.description);
+    ports.push_back(record.port);
   }
-  if (count == 0) return kPortRecordsNoDevice;
-  bool listedAny = false;
-  for (DWORD index = 0; index < count; ++index) {
-    std::wstring description;
-    std::wstring port;
-    if (!ReadPortRecord(index, description, port)) {
-      return listedAny ? kPortRecordsBrokenAfterSome : kPortRecordsBrokenBeforeAny;
-    }
-    descriptions.push_back(description);
-    ports.push_back(port);
-    listedAny = true;
-  }
-  return kPortRecordsListed;
+  return result;
 }
 
 std::wstring FindPrinterUsbHardwareId(const std::wstring& model) {
@@ -164,12 +207,20 @@ std::wstring FindPrinterUsbHardwareId(const std::wstring& model) {
 }
 
 int IdentifyPrinterOnUsb(CSetupSettings& settings) {
-  std::vector<std::wstring> descriptions;
-  std::vector<std::wstring> ports;
-  EnumPrinterPortRecords(descriptions, ports);
-  if (descriptions.empty() || ports.empty()) return kIdentifyNoPort;
+  std::vector<PortRecord> records;
+  ReadPortRecords(records);
+  if (records.empty()) return kIdentifyNoPort;
+  // With several printers attached, ours is the first of the series' vendors; another maker's
+  // printer listed before it must not lend it its name or its port.
+  const PortRecord* chosen = &records.front();
+  for (const PortRecord& record : records) {
+    if (IsAcceptedUsbInstanceId(record.instancePath)) {
+      chosen = &record;
+      break;
+    }
+  }
 
-  const std::wstring description = descriptions.front();
+  const std::wstring description = chosen->description;
   const std::wstring hardwareId = ToUpperAscii(FindPrinterUsbHardwareId(description));
   settings.g_strModelDesc = description;
 
@@ -189,8 +240,10 @@ int IdentifyPrinterOnUsb(CSetupSettings& settings) {
       }
       model = TrimWhiteSpace(model);
       settings.g_strModelDesc = settings.g_strProviderName + L"Printer";
-      AssignCleanPrinterName(settings.g_strPrinterName, model);
-      if (!answered || !firstAttempt) {
+      // A reply that ends before its model (or holds nothing a printer name can keep) names
+      // nothing: that is no identification either.
+      const bool named = AssignCleanPrinterName(settings.g_strPrinterName, model);
+      if (!answered || !firstAttempt || !named) {
         settings.g_strPrinterName = L"Unknown";
         settings.g_nModelQueryCount += 1;
         result = kIdentifyNoModel;
@@ -200,13 +253,12 @@ int IdentifyPrinterOnUsb(CSetupSettings& settings) {
     }
   } else {
     std::wstring name;
-    if (PrinterNameFromPortDescription(description, name)) {
-      AssignCleanPrinterName(settings.g_strPrinterName, name);
-    } else {
+    // A name that cleans to nothing (only quotes and commas) leaves the printer unnamed.
+    if (!PrinterNameFromPortDescription(description, name) || !AssignCleanPrinterName(settings.g_strPrinterName, name)) {
       result = kIdentifyNoNameInDescription;
     }
   }
-  settings.g_strPortName = ports.front();
+  settings.g_strPortName = chosen->port;
   return result;
 }
 
@@ -240,8 +292,14 @@ void WritePrinterUsbRecords(const std::wstring& hardwareId) {
   const CSetupSettings settings = SetupSettings;
   const std::wstring driverSubkey = WriteClassAndDriverRecords(L"usbprint\\" + hardwareId, settings.g_strProviderName,
                                                                settings.g_strDriverDesc);
+  // Only the device keys of printers of the series are candidates: the helper service writes the
+  // side values into the device found here, and another maker's printer must never get them.
+  const std::vector<std::wstring> seriesPorts = SeriesUsbPorts();
+  const auto isSeriesPrinter = [&](const std::wstring& devicePath) { return DeviceServesOneOf(devicePath, seriesPorts); };
   std::wstring deviceName;
-  if (!FindFirstDevice(kUsbPrintDevicesKey, ToUpperAscii(settings.g_strModelDesc), true, deviceName)) return;
+  if (!FindFirstDevice(kUsbPrintDevicesKey, ToUpperAscii(settings.g_strModelDesc), true, isSeriesPrinter, deviceName)) {
+    return;
+  }
   const std::wstring deviceKeyPath = kUsbPrintDevicesKey + L"\\" + deviceName;
   CRegistryKey device(HKEY_LOCAL_MACHINE, kSearchAccess);
   if (!device.OpenSubKey(deviceKeyPath, 1)) return;
@@ -256,7 +314,7 @@ void WriteLptPrinterRecords(const std::wstring& hardwareId) {
                                                                settings.g_strDriverDesc);
   std::wstring deviceName;
   const std::wstring needle = ToUpperAscii(settings.g_strSeriesCode + settings.g_strPrinterSuffix);
-  if (!FindFirstDevice(kLptDevicesKey, needle, false, deviceName)) return;
+  if (!FindFirstDevice(kLptDevicesKey, needle, false, [](const std::wstring&) { return true; }, deviceName)) return;
   const std::wstring deviceKeyPath = kLptDevicesKey + L"\\" + deviceName;
   CRegistryKey classKey(HKEY_LOCAL_MACHINE, kWriteAccess);
   if (!classKey.OpenSubKey(kPrinterClassKey, 1)) return;

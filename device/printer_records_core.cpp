@@ -53,8 +53,17 @@ bool PrinterNameFromPortDescription(const std::wstring& description, std::wstrin
 
 bool UsbDeviceNameMatchesModel(const std::wstring& deviceName, const std::wstring& model) {
   const std::wstring needle = ToUpperAscii(WithoutCharacter(model, L' '));
+  if (needle.empty()) return false;
   const std::wstring haystack = WithoutCharacter(ToUpperAscii(deviceName), L'_');
   return haystack.find(needle) != std::wstring::npos;
+}
+
+bool UsbPrintInstanceServesPort(const std::wstring& instanceName, const std::wstring& port) {
+  if (port.empty() || instanceName.size() < port.size()) return false;
+  const std::wstring name = ToUpperAscii(instanceName);
+  const std::wstring tail = ToUpperAscii(port);
+  if (name.compare(name.size() - tail.size(), tail.size(), tail) != 0) return false;
+  return name.size() == tail.size() || name[name.size() - tail.size() - 1] == L'&';
 }
 
 std::wstring LptModelFromHardwareId(const std::wstring& hardwareId, const std::wstring& seriesCode) {

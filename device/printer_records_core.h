@@ -27,8 +27,14 @@ std::wstring UsbPortName(unsigned long portNumber);
 bool PrinterNameFromPortDescription(const std::wstring& description, std::wstring& name);
 
 // Whether a USBPRINT device name belongs to the model described by `model`: the name in capitals
-// without "_" contains the model in capitals without spaces.
+// without "_" contains the model in capitals without spaces. A model that is empty that way (no
+// description) matches no device: it would otherwise match the first device of any maker.
 bool UsbDeviceNameMatchesModel(const std::wstring& deviceName, const std::wstring& model);
+
+// Whether an instance key of a USBPRINT device belongs to the printer on `port` ("USB001"): the
+// USB printing service names a printer's instance after its port, "7&2A3B4C5D&0&USB001".
+// Compared without regard to the case of A to Z; an empty port matches nothing.
+bool UsbPrintInstanceServesPort(const std::wstring& instanceName, const std::wstring& port);
 
 // The model text of a parallel-port hardware id: drop its last 4 characters, remove every "_",
 // then keep what starts at the last occurrence of the series code (case-sensitive), if any.

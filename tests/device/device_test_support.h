@@ -76,14 +76,15 @@ struct RecordedBox {
   std::wstring text;
   std::wstring caption;
   UINT type;
+  HWND owner;
 };
 
 // Answers every message box with OK and records it; afterwards any box fails the test again.
 class MessageBoxRecorder {
  public:
   MessageBoxRecorder() {
-    win::SetMessageBoxHook([this](HWND, const std::wstring& text, const std::wstring& caption, UINT type) {
-      boxes.push_back(RecordedBox{text, caption, type});
+    win::SetMessageBoxHook([this](HWND owner, const std::wstring& text, const std::wstring& caption, UINT type) {
+      boxes.push_back(RecordedBox{text, caption, type, owner});
       return IDOK;
     });
   }

@@ -86,14 +86,21 @@ TEST_F(ModelQueryTest, ReplyWithoutEndByteTellsTheUserAndGivesUnknown) {
   FakeUsbPrinter printer(Replying(reply));
   Attach(printer);
   devicetest::MessageBoxRecorder boxes;
+  // The wizard's window, while no window of this program is the active one.
+  HWND wizard = ::CreateWindowW(L"STATIC", L"wizard", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(wizard, nullptr);
+  win::SetMainWindow(wizard);
   std::wstring model;
   int code = 0;
   EXPECT_EQ(1, Query(model, code));
+  win::SetMainWindow(nullptr);
+  ::DestroyWindow(wizard);
   EXPECT_EQ(L"Unknown", model);
   EXPECT_EQ(80, code);
   ASSERT_EQ(1u, boxes.boxes.size());
   EXPECT_EQ(L"未能获取机器型号！", boxes.boxes[0].text);
   EXPECT_EQ(static_cast<UINT>(MB_OK), boxes.boxes[0].type & MB_TYPEMASK);
+  EXPECT_EQ(wizard, boxes.boxes[0].owner) << "owned by the wizard, not by whatever window is active";
 }
 
 TEST_F(ModelQueryTest, ImmediateReplyCountsEvenWhenShort) {

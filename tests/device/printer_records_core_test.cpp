@@ -46,6 +46,19 @@ TEST(PrinterRecordsCore, UsbDeviceNameMatching) {
   EXPECT_TRUE(UsbDeviceNameMatchesModel(L"KESTROMKQ-80", L"KESTROM KQ-80"));
   EXPECT_TRUE(UsbDeviceNameMatchesModel(L"kestrom_kq-80e5a1", L"Kestrom KQ-80"));
   EXPECT_FALSE(UsbDeviceNameMatchesModel(L"KESTROMKQ-58", L"KESTROM KQ-80"));
+  // No description: no device of any maker matches.
+  EXPECT_FALSE(UsbDeviceNameMatchesModel(L"AcmeLaser_Jet_P10009D2F", L""));
+  EXPECT_FALSE(UsbDeviceNameMatchesModel(L"KESTROMKQ-80", L"   "));
+}
+
+TEST(PrinterRecordsCore, UsbPrintInstanceByItsPort) {
+  EXPECT_TRUE(UsbPrintInstanceServesPort(L"7&2A3B4C5D&0&USB001", L"USB001"));
+  EXPECT_TRUE(UsbPrintInstanceServesPort(L"7&2a3b4c5d&0&usb012", L"USB012"));
+  EXPECT_TRUE(UsbPrintInstanceServesPort(L"USB001", L"USB001"));
+  EXPECT_FALSE(UsbPrintInstanceServesPort(L"7&2A3B4C5D&0&USB0011", L"USB001"));
+  EXPECT_FALSE(UsbPrintInstanceServesPort(L"7&2A3B4C5D&0&XUSB001", L"USB001"));
+  EXPECT_FALSE(UsbPrintInstanceServesPort(L"7&2A3B4C5D&0&USB002", L"USB001"));
+  EXPECT_FALSE(UsbPrintInstanceServesPort(L"7&2A3B4C5D&0&USB001", L""));
 }
 
 TEST(PrinterRecordsCore, LptModelFromHardwareId) {

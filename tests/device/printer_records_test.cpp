@@ -156,12 +156,31 @@ TEST_F(PrinterRecordsTest, NameFromTheRecordsIsCleaned) {
   EXPECT_EQ(kIdentified, IdentifyPrinterOnUsb(settings));
   EXPECT_EQ(L"KQ-80 & delxy", settings.g_strPrinterName);
 
-  // Nothing usable after the space: the previous name stays.
+  // Nothing usable after the space: not identified, and the previous name stays.
   kqseed::ClearSeededRecords();
   ASSERT_TRUE(kqseed::SeedUsbPrinter(Printer(L"KESTROM \"\\,\"", L"USBPRINT\\KESTROMKQ-80E5A1")));
   settings.g_strPrinterName = L"previous";
-  IdentifyPrinterOnUsb(settings);
+  EXPECT_EQ(kIdentifyNoNameInDescription, IdentifyPrinterOnUsb(settings));
   EXPECT_EQ(L"previous", settings.g_strPrinterName);
+}
+
+// Two printers attached, another maker's listed first: ours is identified, on its own port.
+TEST_F(PrinterRecordsTest, TheSeriesPrinterIsChosenOverAnotherMakersListedFirst) {
+  kqseed::UsbPrinterSeed acme = Printer(L"ACME LASER JET P1000", L"USBPRINT\\AcmeLaser_Jet_P10009D2F");
+  acme.instancePath = L"USB\\VID_1234&PID_5678\\ACME0001";
+  ASSERT_TRUE(kqseed::SeedUsbPrinter(acme));
+  CSetupSettings settings = SetupSettings;
+  // Alone, another maker's printer is still what the records describe.
+  EXPECT_EQ(kIdentified, IdentifyPrinterOnUsb(settings));
+  EXPECT_EQ(L"LASER JET P1000", settings.g_strPrinterName);
+
+  kqseed::UsbPrinterSeed ours = Printer(L"KESTROM KQ-80", L"USBPRINT\\KESTROMKQ-80E5A1");
+  ours.portNumber = 2;
+  ASSERT_TRUE(kqseed::SeedUsbPrinter(ours));
+  EXPECT_EQ(kIdentified, IdentifyPrinterOnUsb(settings));
+  EXPECT_EQ(L"KQ-80", settings.g_strPrinterName);
+  EXPECT_EQ(L"KESTROM KQ-80", settings.g_strModelDesc);
+  EXPECT_EQ(L"USB002", settings.g_strPortName);
 }
 
 TEST_F(PrinterRecordsTest, HardwareIdOfMatchingDevices) {
@@ -215,6 +234,18 @@ TEST_F(MarkerPrinterTest, ReplyIsCleanedBeforeItBecomesTheName) {
   settings.g_strPrinterName = L"previous";
   EXPECT_EQ(kIdentified, IdentifyPrinterOnUsb(settings));
   EXPECT_EQ(L"KQ-80", settings.g_strPrinterName);
+}
+
+// A reply that ends before its model names nothing: not identified, and counted like no answer.
+TEST_F(MarkerPrinterTest, AReplyWithoutAModelIsNoIdentification) {
+  FakePrinterScript script;
+  script.reply = FakeUsbPrinter::ModelReply("", 5, 20);
+  FakeUsbPrinter printer(script);
+  Attach(printer);
+  CSetupSettings settings = SetupSettings;
+  settings.g_strPrinterName = L"previous";
+  EXPECT_EQ(kIdentifyNoModel, IdentifyPrinterOnUsb(settings));
+  EXPECT_EQ(1, settings.g_nModelQueryCount);
 }
 
 TEST_F(MarkerPrinterTest, SilentPrinterIsAskedOnlyOnce) {

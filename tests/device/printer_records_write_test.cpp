@@ -4,6 +4,7 @@
 
 #include "device/printer_records.h"
 #include "support/redirected_hklm.h"
+#include "support/seed_records.h"
 #include "tests/device/device_test_support.h"
 #include "win/format_core.h"
 
@@ -30,6 +31,18 @@ class RecordWritingTest : public ::testing::Test {
     SetupSettings.g_strModelDesc = L"KESTROMPrinter";
   }
   void TearDown() override { SetupSettings = m_saved; }
+
+  // A printer the USB printing service lists, with its USBPRINT device key: of the series (vendor
+  // 5E1A) unless another instance path is given.
+  static void Attach(const std::wstring& description, const std::wstring& device, DWORD port,
+                     const std::wstring& instancePath = std::wstring()) {
+    kqseed::UsbPrinterSeed seed;
+    seed.portDescription = description;
+    seed.hardwareId = L"USBPRINT\\" + device;
+    seed.portNumber = port;
+    seed.instancePath = instancePath;
+    ASSERT_TRUE(kqseed::SeedUsbPrinter(seed));
+  }
 
   kqtest::RedirectedHklm m_hklm{L"RecordWriting"};
   CSetupSettings m_saved;
@@ -87,8 +100,8 @@ TEST_F(RecordWritingTest, NegativeLookingSubkeyStillSuppressesTheClassValues) {
 
 TEST_F(RecordWritingTest, UsbSideValuesPointAtTheFirstMatchingDevice) {
   ASSERT_TRUE(CreateKey(kUsbDevices + L"\\OTHERPRINTER0001\\1"));
-  ASSERT_TRUE(CreateKey(kUsbDevices + L"\\KestromPrinter1A2B\\7&1&0&USB001"));
-  ASSERT_TRUE(CreateKey(kUsbDevices + L"\\KESTROMPRINTER3C4D\\7&2&0&USB002"));
+  Attach(L"KESTROM Printer", L"KestromPrinter1A2B", 1);
+  Attach(L"KESTROM Printer", L"KESTROMPRINTER3C4D", 2);
   WritePrinterUsbRecords(L"USBPRINT\\KESTROMPRINTERDCDD");
 
   EXPECT_EQ(L"KESTROMPrinter", ReadText(kClassKey, L"_DeviceDesc"));
@@ -101,13 +114,13 @@ TEST_F(RecordWritingTest, UsbSideValuesPointAtTheFirstMatchingDevice) {
   EXPECT_EQ(kUsbDevices + L"\\KESTROMPRINTER1A2B", ReadText(kClassKey, L"_ToPath"));
   EXPECT_EQ(L"<missing>", ReadText(kClassKey, L"_BrandSeries"));
   // The device's own key is left alone; the helper service moves the values there.
-  EXPECT_EQ(L"<missing>", ReadText(kUsbDevices + L"\\KestromPrinter1A2B\\7&1&0&USB001", L"Driver"));
+  EXPECT_EQ(L"<missing>", ReadText(kUsbDevices + L"\\KestromPrinter1A2B\\7&2A3B4C5D&0&USB001", L"Driver"));
 }
 
 TEST_F(RecordWritingTest, UsbDeviceNamedWithoutTheDescriptionsSpacesStillMatches) {
   SetupSettings.g_strModelDesc = L"KESTROM KQ-80";
-  ASSERT_TRUE(CreateKey(kUsbDevices + L"\\KESTROMKQ-58A0B1\\7&1&0&USB001"));
-  ASSERT_TRUE(CreateKey(kUsbDevices + L"\\KESTROM_KQ-80E5A1\\7&2&0&USB002"));
+  Attach(L"KESTROM KQ-58", L"KESTROMKQ-58A0B1", 1);
+  Attach(L"KESTROM KQ-80", L"KESTROM_KQ-80E5A1", 2);
   WritePrinterUsbRecords(L"USBPRINT\\KESTROMKQ-80E5A1");
   EXPECT_EQ(kUsbDevices + L"\\KESTROM_KQ-80E5A1", ReadText(kClassKey, L"_ToPath"));
   EXPECT_EQ(L"KESTROM KQ-80", ReadText(kClassKey, L"_DeviceDesc"));
@@ -115,10 +128,28 @@ TEST_F(RecordWritingTest, UsbDeviceNamedWithoutTheDescriptionsSpacesStillMatches
 
 TEST_F(RecordWritingTest, NoMatchingUsbDeviceWritesNoSideValue) {
   SetupSettings.g_strModelDesc = L"KESTROM KQ-80";
-  ASSERT_TRUE(CreateKey(kUsbDevices + L"\\KESTROMKQ-58A0B1\\7&1&0&USB001"));
+  Attach(L"KESTROM KQ-58", L"KESTROMKQ-58A0B1", 1);
   WritePrinterUsbRecords(L"USBPRINT\\KESTROMKQ-80E5A1");
   EXPECT_TRUE(KeyExists(kClassKey + L"\\0000"));
   EXPECT_EQ(L"<missing>", ReadText(kClassKey, L"_ToPath"));
+}
+
+// Another maker's printer is never tagged: not when its description is taken for ours, not when
+// there is no description at all. Only printers of the series' vendors are candidates.
+TEST_F(RecordWritingTest, AnotherMakersPrinterNeverGetsTheSideValues) {
+  Attach(L"ACME LASER JET P1000", L"AcmeLaser_Jet_P10009D2F", 1, L"USB\\VID_1234&PID_5678\\ACME0001");
+  Attach(L"KESTROM KQ-80", L"KESTROMKQ-80E5A1", 2);
+  for (const wchar_t* description : {L"ACME LASER JET P1000", L""}) {
+    SCOPED_TRACE(*description != L'\0' ? "the other maker's description" : "no description");
+    SetupSettings.g_strModelDesc = description;
+    WritePrinterUsbRecords(L"USBPRINT\\KESTROMKQ-80E5A1");
+    EXPECT_EQ(L"<missing>", ReadText(kClassKey, L"_ToPath"));
+    EXPECT_EQ(L"<missing>", ReadText(kClassKey, L"_DeviceDesc"));
+  }
+  // Identified from the records, our own printer is the one recorded.
+  ASSERT_EQ(kIdentified, IdentifyPrinterOnUsb(SetupSettings));
+  WritePrinterUsbRecords(L"USBPRINT\\KESTROMKQ-80E5A1");
+  EXPECT_EQ(kUsbDevices + L"\\KESTROMKQ-80E5A1", ReadText(kClassKey, L"_ToPath"));
 }
 
 TEST_F(RecordWritingTest, LptSideValuesWithBrandSeriesAndCapitalisedPath) {

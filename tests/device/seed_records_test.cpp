@@ -32,6 +32,14 @@ TEST(SeedRecords, DemoPrinterIsDetectedAndClearedAway) {
   EXPECT_FALSE(devicetest::KeyExists(L"SYSTEM\\CurrentControlSet\\Enum\\LPTENUM"));
   // The class key is an install's, not a seed's: it goes only on request.
   EXPECT_TRUE(devicetest::KeyExists(L"SYSTEM\\CurrentControlSet\\Control\\Class\\{4D36E979-E325-11CE-BFC1-08002BE10318}"));
+  // On a real Windows these are the machine's own records: nothing is deleted there.
+  kqseed::PretendOutsideWineForTesting(true);
+  ASSERT_TRUE(kqseed::SeedLptPrinter());
+  EXPECT_FALSE(kqseed::ClearPrinterClassRecords());
+  EXPECT_FALSE(kqseed::ClearSeededRecords());
+  kqseed::PretendOutsideWineForTesting(false);
+  EXPECT_TRUE(devicetest::KeyExists(L"SYSTEM\\CurrentControlSet\\Control\\Class\\{4D36E979-E325-11CE-BFC1-08002BE10318}"));
+  EXPECT_TRUE(devicetest::KeyExists(L"SYSTEM\\CurrentControlSet\\Enum\\LPTENUM"));
   EXPECT_TRUE(kqseed::ClearPrinterClassRecords());
   EXPECT_FALSE(devicetest::KeyExists(L"SYSTEM\\CurrentControlSet\\Control\\Class\\{4D36E979-E325-11CE-BFC1-08002BE10318}"));
   // Clearing twice is fine.
