@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <winsvc.h>
 
+#include <functional>
 #include <string>
 
 class CServiceControl {
@@ -30,17 +31,40 @@ class CServiceControl {
   int Stop();
   int Delete();
 
+  // The executable path the named service is registered with; false when it cannot be read.
+  bool QueryBinaryPath(std::wstring& path) const;
+  // The system's error code of the last operation that failed.
+  DWORD LastError() const { return m_dwLastError; }
+
  private:
   SC_HANDLE OpenNamedService() const;
+  int Result(bool succeeded);
 
   SC_HANDLE m_hSCManager;
   const wchar_t* m_pszServiceName;
   const wchar_t* m_pszDisplayName;
   const wchar_t* m_pszBinaryPath;
   int m_bAutoStart;
+  DWORD m_dwLastError = ERROR_SUCCESS;
+};
+
+enum class HelperRun {
+  kRan,                // started, stopped (which makes it move the values) and removed
+  kNotOurs,            // a service of that name runs another program: left alone
+  kMarkedForDeletion,  // the name is about to go away until the system restarts: nothing done
+  kNotStarted,         // it could not be started (error in HelperRunResult)
+};
+
+struct HelperRunResult {
+  HelperRun outcome;
+  DWORD error;  // for kNotStarted
 };
 
 // Runs the helper program once as a service: create (automatic start) and start it, give it one
 // second, stop it (which makes it move the prepared device values), wait one second and remove the
-// registration again. Results are not examined: each step runs whatever the previous one did.
-void RunHelperServiceOnce(const std::wstring& serviceName, const std::wstring& binaryPath);
+// registration again. After the creation, each step runs whatever the previous one did. A service
+// of that name that is not this program (another product's) is never started, stopped or removed,
+// and one marked for deletion is left to go. `pause` passes the one-second waits (the wizard keeps
+// its window answering meanwhile); by default it sleeps.
+HelperRunResult RunHelperServiceOnce(const std::wstring& serviceName, const std::wstring& binaryPath,
+                                     const std::function<void(DWORD)>& pause = nullptr);

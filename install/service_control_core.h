@@ -7,3 +7,7 @@
 // a path with blanks ("C:\Program Files\...") cannot be read as "C:\Program.exe" followed by
 // arguments. A path already in quotes is kept as it is.
 std::wstring QuoteServicePath(const std::wstring& path);
+
+// Whether the executable path a service is registered with (quoted or not) names `ours`: compared
+// without regard to the case of A to Z, and nothing may follow the executable (no arguments).
+bool IsSameServicePath(const std::wstring& registered, const std::wstring& ours);

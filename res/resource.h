@@ -102,3 +102,7 @@
 #define IDS_DETECT_TITLE 518
 #define IDS_WEB_ADDRESS 520
 #define IDS_INF_MISSING 521
+// The helper service did not run after an install that worked (its records stay for a later run).
+#define IDS_HELPER_NOT_RUN 522
+#define IDS_HELPER_NOT_OURS 523
+#define IDS_HELPER_MARKED_FOR_DELETION 524

@@ -247,9 +247,67 @@ TEST_F(HelperServiceTest, OnDemandStartWhenNotAutomatic) {
 
 TEST_F(HelperServiceTest, OneHelperRunLeavesNothingRegistered) {
   SeedUsbSideValues();
-  RunHelperServiceOnce(m_serviceName, m_helperPath);
+  std::vector<DWORD> pauses;
+  const HelperRunResult run =
+      RunHelperServiceOnce(m_serviceName, m_helperPath, [&pauses](DWORD ms) { pauses.push_back(ms); ::Sleep(ms); });
+  EXPECT_EQ(run.outcome, HelperRun::kRan);
+  EXPECT_EQ(pauses, (std::vector<DWORD>{1000, 1000})) << "the caller passes the two one-second pauses";
   EXPECT_TRUE(WaitFor([this] { return !IsRegistered(m_serviceName); }));
   ExpectValuesMoved();
+}
+
+// A service of that name that runs another program is another product's: it is not started,
+// stopped or removed, and the run is reported as not done (the values stay for a later run).
+TEST_F(HelperServiceTest, AnotherProgramsServiceOfThatNameIsLeftAlone) {
+  SeedUsbSideValues();
+  const std::wstring other = m_folder / L"Other Service.exe";
+  ASSERT_TRUE(::CopyFileW(BuiltHelperPath().c_str(), other.c_str(), FALSE));
+  CServiceControl foreign;
+  foreign.SetServiceName(m_serviceName.c_str());
+  foreign.SetDisplayName(L"Another product");
+  foreign.SetBinaryPath(other.c_str());
+  ASSERT_EQ(foreign.Create(), 1);
+
+  const HelperRunResult run = RunHelperServiceOnce(m_serviceName, m_helperPath, [](DWORD) {});
+  EXPECT_EQ(run.outcome, HelperRun::kNotOurs);
+  ServiceConfig config;
+  ASSERT_TRUE(QueryConfig(m_serviceName, config)) << "still registered";
+  EXPECT_EQ(config.binaryPath, L"\"" + other + L"\"");
+  EXPECT_EQ(config.displayName, L"Another product");
+  EXPECT_EQ(CurrentState(m_serviceName), static_cast<DWORD>(SERVICE_STOPPED)) << "never started";
+  EXPECT_TRUE(RegHasValue(kLm, kPrinterClassKey, L"_ToPath"));
+
+  // Our own registration, left by a run cut short, is ours to run.
+  EXPECT_EQ(foreign.Delete(), 1);
+  ASSERT_TRUE(WaitFor([this] { return !IsRegistered(m_serviceName); }));
+  CServiceControl leftOver;
+  leftOver.SetServiceName(m_serviceName.c_str());
+  leftOver.SetDisplayName(m_serviceName.c_str());
+  leftOver.SetBinaryPath(m_helperPath.c_str());
+  ASSERT_EQ(leftOver.Create(), 1);
+  EXPECT_EQ(RunHelperServiceOnce(m_serviceName, m_helperPath).outcome, HelperRun::kRan);
+  EXPECT_TRUE(WaitFor([this] { return !IsRegistered(m_serviceName); }));
+  ExpectValuesMoved();
+}
+
+// While a handle keeps a deleted service alive, its name cannot be registered again until the
+// system restarts: nothing ran, and that is what the run says.
+TEST_F(HelperServiceTest, ANameMarkedForDeletionIsARunThatDidNotHappen) {
+  CServiceControl control;
+  control.SetServiceName(m_serviceName.c_str());
+  control.SetDisplayName(m_serviceName.c_str());
+  control.SetBinaryPath(m_helperPath.c_str());
+  ASSERT_EQ(control.Create(), 1);
+  win::ScopedServiceHandle manager = OpenManager();
+  win::ScopedServiceHandle held(::OpenServiceW(manager.Get(), m_serviceName.c_str(), SERVICE_ALL_ACCESS));
+  ASSERT_TRUE(held);
+  ASSERT_TRUE(::DeleteService(held.Get()));
+  EXPECT_EQ(control.Create(), 0);
+  if (control.LastError() != ERROR_SERVICE_MARKED_FOR_DELETE) {
+    GTEST_SKIP() << "this service manager reuses a name marked for deletion (error " << control.LastError() << ")";
+  }
+  const HelperRunResult run = RunHelperServiceOnce(m_serviceName, m_helperPath, [](DWORD) {});
+  EXPECT_EQ(run.outcome, HelperRun::kMarkedForDeletion);
 }
 
 // The helper's own switches register, start, stop and remove it under its built-in name.
