@@ -19,7 +19,7 @@ void ReportEnumFailure(HWND owner, DWORD error) {
 
 }  // namespace
 
-void EnumPrinterNames(std::vector<std::wstring>& list, HWND owner) {
+bool EnumPrinterNames(std::vector<std::wstring>& list, HWND owner) {
   // The server name is empty: the local spooler.
   wchar_t name[500] = {};
   DWORD needed = 0;
@@ -34,7 +34,7 @@ void EnumPrinterNames(std::vector<std::wstring>& list, HWND owner) {
     block.Reset(::LocalAlloc(LMEM_FIXED | LMEM_ZEROINIT, static_cast<SIZE_T>(needed) + 4));
     if (!block) {
       ReportEnumFailure(owner, ::GetLastError());
-      return;
+      return false;
     }
     count = 0;
     const DWORD size = needed;
@@ -42,18 +42,19 @@ void EnumPrinterNames(std::vector<std::wstring>& list, HWND owner) {
     const DWORD error = ::GetLastError();
     if (error != ERROR_INSUFFICIENT_BUFFER || needed <= size || attempt >= 2) {
       ReportEnumFailure(owner, error);
-      return;
+      return false;
     }
   }
   const PRINTER_INFO_2W* records = static_cast<const PRINTER_INFO_2W*>(block.Get());
   for (DWORD i = 0; i < count; ++i) {
     if (records[i].pPrinterName != nullptr) list.push_back(records[i].pPrinterName);
   }
+  return true;
 }
 
-void RefillPrinterNames(std::vector<std::wstring>& list, HWND owner) {
+bool RefillPrinterNames(std::vector<std::wstring>& list, HWND owner) {
   list.clear();
-  EnumPrinterNames(list, owner);
+  return EnumPrinterNames(list, owner);
 }
 
 std::wstring MakeUniquePrinterName(const std::wstring& base, const std::vector<std::wstring>& existing) {

@@ -10,6 +10,8 @@ Fn Entry(const char* name) {
   return SystemFunction<Fn>(L"winspool.drv", name);
 }
 
+EnumPrintersFn g_enumPrintersForTesting = nullptr;
+
 BOOL Unavailable() {
   ::SetLastError(ERROR_MOD_NOT_FOUND);
   return FALSE;
@@ -17,7 +19,12 @@ BOOL Unavailable() {
 
 }  // namespace
 
+void SetEnumPrintersForTesting(EnumPrintersFn replacement) { g_enumPrintersForTesting = replacement; }
+
 BOOL EnumPrintersW(DWORD flags, LPWSTR name, DWORD level, LPBYTE buffer, DWORD size, LPDWORD needed, LPDWORD returned) {
+  if (g_enumPrintersForTesting != nullptr) {
+    return g_enumPrintersForTesting(flags, name, level, buffer, size, needed, returned);
+  }
   using Fn = BOOL(WINAPI*)(DWORD, LPWSTR, DWORD, LPBYTE, DWORD, LPDWORD, LPDWORD);
   static Fn fn = Entry<Fn>("EnumPrintersW");
   return fn ? fn(flags, name, level, buffer, size, needed, returned) : Unavailable();

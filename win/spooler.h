@@ -17,5 +17,9 @@ BOOL GetPrinterW(HANDLE printer, DWORD level, LPBYTE buffer, DWORD size, LPDWORD
 BOOL SetPrinterW(HANDLE printer, DWORD level, LPBYTE buffer, DWORD command);
 BOOL ClosePrinter(HANDLE printer);
 
+// Tests: EnumPrintersW answers through `replacement` (null: the spooler's own again).
+using EnumPrintersFn = BOOL(WINAPI*)(DWORD, LPWSTR, DWORD, LPBYTE, DWORD, LPDWORD, LPDWORD);
+void SetEnumPrintersForTesting(EnumPrintersFn replacement);
+
 }  // namespace spooler
 }  // namespace win

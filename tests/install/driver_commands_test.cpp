@@ -7,6 +7,10 @@
 #include <algorithm>
 
 #include "install/install_logic_core.h"
+#include "install/install_page.h"
+#include "shell/setup_app.h"
+#include "tests/device/device_test_support.h"
+#include "win/spooler.h"
 #include "install/printer_list.h"
 #include "install_spooler_helpers.h"
 #include "shell/setup_settings.h"
@@ -30,6 +34,17 @@ std::wstring SystemRundll32() {
 }
 
 using kqtest::PrintUiCall;
+
+// A spooler that answers the first listing (its size query and its fetch) and then stops
+// answering, as one does that restarts after a driver install went wrong.
+int g_enumCalls = 0;
+BOOL WINAPI SpoolerGoneAfterFirstListing(DWORD flags, LPWSTR name, DWORD level, LPBYTE buffer, DWORD size,
+                                         LPDWORD needed, LPDWORD returned) {
+  if (++g_enumCalls <= 2) return ::EnumPrintersW(flags, name, level, buffer, size, needed, returned);
+  if (needed != nullptr) *needed = 0;
+  ::SetLastError(RPC_S_SERVER_UNAVAILABLE);
+  return FALSE;
+}
 
 class DriverCommandsTest : public ::testing::Test {
  protected:
@@ -158,6 +173,23 @@ TEST_F(DriverCommandsTest, MissingPackageInfCreatesNothing) {
   EXPECT_EQ(1, InstallDriver(base_, L"USB001"));
   RefillPrinterNames(after, nullptr);
   EXPECT_EQ(before, after);
+}
+
+// The list after the command could not be read: that is a failure (30), not the success that an
+// empty list, shorter than the one before, would look like.
+TEST_F(DriverCommandsTest, AListingThatFailsAfterTheCommandIsNoSuccess) {
+  DetectOperatingSystem();
+  SetupSettings.g_strPortType = L"LPT";
+  devicetest::MessageBoxRecorder boxes;
+  g_enumCalls = 0;
+  win::spooler::SetEnumPrintersForTesting(&SpoolerGoneAfterFirstListing);
+  CInstallPage page(nullptr);
+  const int result = page.InstallPrinter();
+  win::spooler::SetEnumPrintersForTesting(nullptr);
+  EXPECT_EQ(30, result);
+  EXPECT_TRUE(page.InstalledPrinter().empty());
+  ASSERT_EQ(1u, boxes.boxes.size());
+  EXPECT_EQ(L"枚举打印机信息失败。错误代码：1722", boxes.boxes[0].text);
 }
 
 // A rundll32.exe lying in the program's folder (say, in an unpacked driver package) must never
