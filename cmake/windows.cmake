@@ -146,7 +146,12 @@ if(EXISTS /usr/src/googletest/CMakeLists.txt)
   if(HELPER_EXE)
     add_dependencies(kq_tests PHelper)
   endif()
-  gtest_discover_tests(kq_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
+  # Tests of what the whole prefix shares (the spooler, the service manager, the common files
+  # folder, the mouse cursor, window activation) take turns; the others run side by side.
+  set(SHARED_STATE_SUITES "LinkLabelWindow.*:LinkLabelOpen.*:DriverCommandsTest.*:PrinterListTest.*:PrinterSettings*:HelperServiceTest.*:HelperSwitchesTest.*:ServiceControl.*:SeedRecords.*:ExtractHelperService.*:WizardFrame.*")
+  gtest_discover_tests(kq_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120 TEST_FILTER "${SHARED_STATE_SUITES}"
+    WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin PROPERTIES TIMEOUT 300 RESOURCE_LOCK wine_session)
+  gtest_discover_tests(kq_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120 TEST_FILTER "-${SHARED_STATE_SUITES}"
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin PROPERTIES TIMEOUT 300)
 
   file(GLOB E2E_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*.cpp)

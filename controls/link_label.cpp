@@ -331,7 +331,13 @@ LRESULT CALLBACK CLinkLabel::SubclassProc(HWND hwnd, UINT message, WPARAM wParam
                                           DWORD_PTR refData) {
   CLinkLabel* self = reinterpret_cast<CLinkLabel*>(refData);
   if (self == nullptr || self->m_hWnd != hwnd) return win::DefSubclassProc(hwnd, message, wParam, lParam);
-  return self->HandleMessage(message, wParam, lParam);
+  try {
+    return self->HandleMessage(message, wParam, lParam);
+  } catch (...) {
+    // Nothing may unwind into the system's frames (win::ReportFailedCallback).
+    win::ReportFailedCallback();
+    return win::DefSubclassProc(hwnd, message, wParam, lParam);
+  }
 }
 
 LRESULT CLinkLabel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -102,6 +102,9 @@ int StopSelf() {
   return 0;
 }
 
+void EnterRunningState();
+void HandleControl(DWORD control);
+
 int RunDispatcher() {
   // The dispatcher only reads the name; its type merely predates const.
   const SERVICE_TABLE_ENTRYW table[] = {{const_cast<LPWSTR>(kHelperServiceName), HelperServiceMain},
@@ -116,6 +119,25 @@ int RunDispatcher() {
 }  // namespace
 
 void WINAPI HelperServiceMain(DWORD, LPWSTR*) {
+  // Called by the service dispatcher: nothing may unwind into it (the 32-bit build's DWARF
+  // unwinding cannot pass the system's frames). What is below throws nothing today; the guard
+  // keeps it that way.
+  try {
+    EnterRunningState();
+  } catch (...) {
+  }
+}
+
+void WINAPI HelperControlHandler(DWORD control) {
+  try {
+    HandleControl(control);
+  } catch (...) {
+  }
+}
+
+namespace {
+
+void EnterRunningState() {
   g_status.dwServiceType = kServiceType;
   g_status.dwCurrentState = SERVICE_START_PENDING;
   g_status.dwControlsAccepted = kAcceptedControls;
@@ -133,7 +155,7 @@ void WINAPI HelperServiceMain(DWORD, LPWSTR*) {
   ReportStatus();
 }
 
-void WINAPI HelperControlHandler(DWORD control) {
+void HandleControl(DWORD control) {
   switch (control) {
     case SERVICE_CONTROL_STOP:
     case SERVICE_CONTROL_SHUTDOWN:
@@ -159,6 +181,8 @@ void WINAPI HelperControlHandler(DWORD control) {
   }
   ReportStatus();
 }
+
+}  // namespace
 
 int RunHelperProgram(const std::wstring& firstArgument) {
   if (firstArgument == L"-i" || firstArgument == L"-I") return InstallSelf();

@@ -7,6 +7,7 @@
 
 #include "install/install_logic_core.h"
 #include "package/package_inf.h"
+#include "shell/wizard.h"
 #include "shell/setup_settings.h"
 #include "win/handles.h"
 #include "win/newer_apis.h"
@@ -22,6 +23,21 @@ std::wstring SystemDirectory() {
   }
   if (n == 0 || n >= buffer.size()) return std::wstring();
   return std::wstring(buffer.data(), n);
+}
+
+// Waits for `handle` while the thread's messages are handled: a driver install takes seconds (more
+// with a signature prompt), and a window that does not answer for five of them is offered to the
+// user to be closed, cutting the install short between the driver and the device records.
+void WaitHandlingMessages(HANDLE handle) {
+  bool quit = false;
+  for (;;) {
+    const DWORD woke = quit ? ::WaitForSingleObject(handle, INFINITE)
+                            : ::MsgWaitForMultipleObjects(1, &handle, FALSE, INFINITE, QS_ALLINPUT);
+    if (woke != WAIT_OBJECT_0 + 1) break;  // the command ended, or the wait failed
+    // A quit request is for the loop that owns the thread: it is passed on after the wait.
+    if (!PumpMessages()) quit = true;
+  }
+  if (quit) ::PostQuitMessage(0);
 }
 
 }  // namespace
@@ -51,7 +67,7 @@ bool RunRundll32(const std::wstring& parameters) {
   if (!::ShellExecuteExW(&info)) return false;
   win::ScopedHandle process(info.hProcess);
   if (!process) return false;
-  ::WaitForSingleObject(process.Get(), INFINITE);
+  WaitHandlingMessages(process.Get());
   return true;
 }
 

@@ -8,7 +8,8 @@
 // 32-bit program on 64-bit Windows "<Windows folder>\Sysnative\rundll32.exe" (see Rundll32PathFor).
 std::wstring Rundll32Path();
 
-// Runs Rundll32Path() with `parameters` exactly as given, shown normally, and waits for it to end.
+// Runs Rundll32Path() with `parameters` exactly as given, shown normally, and waits for it to end,
+// handling the thread's messages meanwhile.
 // The program is named by its full path: a search would look in the program's own folder first,
 // where anything may lie beside the setup program. False when it could not be started. Its exit
 // code is not read.

@@ -20,6 +20,7 @@ const wchar_t kServiceName[] = L"Printer Helper";
 // Each label reads: its text, one blank, one tab, then the value.
 const wchar_t kLabelGap[] = L" \t";
 constexpr int kStepsPerText = 12;
+constexpr DWORD kPumpSliceMs = 10;
 
 }  // namespace
 
@@ -175,8 +176,10 @@ int CInstallPage::InstallPrinter() {
   ShowDlgItem(IDC_INSTALL_PORT, SW_SHOW);
   m_strInstalledPrinter.clear();
 
-  // Each run compares its own before and after lists, never an earlier run's names.
-  RefillPrinterNames(m_arrPrintersBefore, m_hWnd);
+  // Each run compares its own before and after lists, never an earlier run's names. Without a
+  // list to compare with, a printer that was there all along could pass for the new one: the
+  // install does not start (the spooler's failure has been shown).
+  if (!RefillPrinterNames(m_arrPrintersBefore, m_hWnd)) return 30;
   const std::wstring candidate = MakeUniquePrinterName(settings.g_strPrinterName, m_arrPrintersBefore);
 
   const std::wstring nameLabel = win::LoadStringResource(IDS_LABEL_NAME) + kLabelGap;
@@ -192,7 +195,9 @@ int CInstallPage::InstallPrinter() {
   if (InstallDriver(candidate, port) == 0) return 30;
 
   ReportStep(win::LoadStringResource(IDS_STEP_ADD_PRINTER), kStepsPerText, TRUE);
-  RefillPrinterNames(m_arrPrintersAfter, m_hWnd);
+  // A spooler that stopped answering (it restarts after a driver install goes wrong) lists no
+  // printer at all: that is no success.
+  if (!RefillPrinterNames(m_arrPrintersAfter, m_hWnd)) return 30;
   if (m_arrPrintersAfter.size() == m_arrPrintersBefore.size()) return 30;
 
   const std::wstring newPrinter = FindNewPrinter(m_arrPrintersBefore, m_arrPrintersAfter, settings.g_strPrinterName);
@@ -227,8 +232,27 @@ int CInstallPage::InstallHelperService() {
     win::ShowMessageBox(m_hWnd, win::LoadStringResource(IDS_HELPER_EXTRACT_FAILED), caption, MB_OK);
     return 0;
   }
-  RunHelperServiceOnce(m_strServiceName, HelperServicePath());
-  return 1;
+  // The one-second pauses keep the window answering.
+  const HelperRunResult run =
+      RunHelperServiceOnce(m_strServiceName, HelperServicePath(), [this](DWORD ms) { PumpWait(ms, kPumpSliceMs); });
+  if (run.outcome == HelperRun::kRan) return 1;
+  // The printer works, but its device records were not moved: say so, rather than report a run
+  // that never happened.
+  std::wstring reason;
+  switch (run.outcome) {
+    case HelperRun::kNotOurs:
+      reason = win::LoadStringResource(IDS_HELPER_NOT_OURS);
+      break;
+    case HelperRun::kMarkedForDeletion:
+      reason = win::LoadStringResource(IDS_HELPER_MARKED_FOR_DELETION);
+      break;
+    default:
+      reason = win::SystemErrorText(run.error);
+      break;
+  }
+  win::ShowMessageBox(m_hWnd, win::FormatResource(IDS_HELPER_NOT_RUN, m_strServiceName, reason), caption,
+                      MB_OK | MB_ICONWARNING);
+  return 0;
 }
 
 void CInstallPage::OnPrinterSettings() { ApplyPrinterDefaultSettings(m_strInstalledPrinter, m_hWnd); }

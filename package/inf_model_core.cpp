@@ -32,28 +32,38 @@ std::wstring Mid(const std::wstring& text, long long start, long long count) {
 }  // namespace
 
 InfMarkerLine ExtractInfMarkerLine(const std::wstring& text, const std::wstring& marker) {
+  // Positions only: an INF of many megabytes may be one long line, and every copy of it costs.
   InfMarkerLine line;
   const long long pos = Find(text, marker, 0);
   const long long eol = Find(text, L'\n', pos);
   // Without a line feed after the marker there is no complete line to take from.
   if (pos < 0 || eol < 0) return line;
 
-  const std::wstring head = text.substr(0, static_cast<size_t>(eol));
-  const size_t lastFeed = head.rfind(L'\n');
+  // The line holding the marker starts after the last line feed before it.
+  const size_t lastFeed = eol == 0 ? std::wstring::npos : text.rfind(L'\n', static_cast<size_t>(eol - 1));
   const long long lineStart = lastFeed == std::wstring::npos ? kNotFound : static_cast<long long>(lastFeed);
-  const long long q1 = Find(head, L'"', lineStart);
+  // Quotes count only up to the line's end.
+  const auto quoteAfter = [&](long long from) {
+    const long long at = Find(text, L'"', from);
+    return at >= 0 && at < eol ? at : kNotFound;
+  };
+  const long long q1 = lineStart >= 0 ? quoteAfter(lineStart) : kNotFound;
   // A marker on the first line, or a line without a quote, would otherwise pick up text from
   // before the line; such a line has no description.
-  if (lineStart >= 0 && q1 >= 0) {
-    const long long q2 = Find(head, L'"', q1 + 1);
-    line.description = Mid(head, q1 + 1, q2 - q1 - 1);
+  if (q1 >= 0) {
+    const long long q2 = quoteAfter(q1 + 1);
+    line.description = Mid(text, q1 + 1, q2 - q1 - 1);
   }
 
-  std::wstring id = Mid(text, pos, eol - pos);
-  for (wchar_t& c : id) {
-    if (c == L'\r' || c == L'\n') c = L' ';
+  // The id runs to the line's end, white space (a carriage return among it) trimmed at both ends.
+  size_t first = static_cast<size_t>(pos);
+  size_t last = static_cast<size_t>(eol);
+  while (first < last && IsWhiteSpace(text[first])) ++first;
+  while (last > first && IsWhiteSpace(text[last - 1])) --last;
+  line.id.assign(text, first, last - first);
+  for (wchar_t& c : line.id) {
+    if (c == L'\r') c = L' ';
   }
-  line.id = TrimWhiteSpace(id);
   return line;
 }
 

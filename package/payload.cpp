@@ -98,6 +98,13 @@ bool WriteResourceFile(const wchar_t* typeName, WORD resourceId, const std::wstr
 
   if (disk.IsExistingFile(path)) {
     if (FileHoldsBytes(path, content)) return true;
+    // An old copy that is read-only, hidden or system (left so by hand or by another tool) would
+    // refuse to be overwritten: it is our file, so those attributes go first.
+    constexpr DWORD kBlocking = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & kBlocking) != 0) {
+      ::SetFileAttributesW(path.c_str(), (attributes & ~kBlocking) | FILE_ATTRIBUTE_ARCHIVE);
+    }
     const WriteOutcome outcome = WriteWholeFile(path, content);
     Trace(FormatString(outcome == WriteOutcome::kWritten ? L"Overwrite file success\uFF08name\uFF1A%s\uFF09"
                                                          : L"Overwrite file failure\uFF08name\uFF1A%s\uFF09",

@@ -116,6 +116,9 @@ void CDetectPage::Detect() {
   }
   UpdateConnectionButtons();
   ::EnableWindow(m_hWnd, TRUE);
+  // The proposed name is what a person checks next; the focus could not go there while the page
+  // was disabled.
+  if (m_pSheet) m_pSheet->FocusControl(GetDlgItem(IDC_DETECT_NAME));
 }
 
 void CDetectPage::UpdateConnectionButtons() {

@@ -1,12 +1,19 @@
 #include <windows.h>
 
 #include "shell/setup_app.h"
+#include "win/app.h"
 #include "win/spooler.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   // First of all: no DLL loaded from now on may come from the (download) folder we run from.
   win::RestrictDllSearchToSystemDirectory();
-  CSetupApp app(instance);
-  app.InitInstance();
+  try {
+    CSetupApp app(instance);
+    app.InitInstance();
+  } catch (...) {
+    // Whatever escaped the wizard's own handling is told, not left to end the process unseen.
+    win::ReportFailedCallback();
+    return 1;
+  }
   return 0;
 }

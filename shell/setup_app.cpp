@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <new>
+
 #include "install/install_page.h"
 #include "package/package_inf.h"
 #include "res/resource.h"
@@ -25,7 +27,11 @@ void DetectOperatingSystem() {
 
 bool CSetupApp::LoadPackageInf() {
   const std::wstring directory = GetProgramDirectory();
-  if (LoadPackageInfInto(SetupSettings, directory)) return true;
+  try {
+    if (LoadPackageInfInto(SetupSettings, directory)) return true;
+  } catch (const std::bad_alloc&) {
+    // An INF of tens of megabytes in a 32-bit address space: as unreadable as a missing one.
+  }
   // Without its INF the wizard cannot install anything: say which file is missing and where it
   // was looked for, before any page appears.
   win::AppMessageBox(nullptr, win::FormatResource(IDS_INF_MISSING, PackageInfFileName(), directory),

@@ -128,11 +128,47 @@ CWizardPage* CWizardDialog::FindPage(UINT templateId) const {
 
 BOOL CWizardDialog::OnInitDialog() {
   win::CDialog::OnInitDialog();
+  // Message boxes of the pages' long steps are owned by the wizard, whatever window is active.
+  win::SetMainWindow(m_hWnd);
   // Tab moves on into the controls of the visible page.
   ::SetWindowLongPtrW(m_hWnd, GWL_EXSTYLE, ::GetWindowLongPtrW(m_hWnd, GWL_EXSTYLE) | WS_EX_CONTROLPARENT);
   ShowFirstPage();
-  return TRUE;
+  RestoreFocus();
+  // The focus is set.
+  return FALSE;
 }
+
+void CWizardDialog::FocusControl(HWND control) {
+  if (m_hWnd != nullptr && control != nullptr) {
+    ::SendMessageW(m_hWnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
+  }
+}
+
+namespace {
+
+// A control a keyboard user can work with: itself and every window up to the frame enabled and
+// visible.
+bool IsUsable(HWND control, HWND frame) {
+  if (control == nullptr || control == frame || !::IsChild(frame, control) || !::IsWindowVisible(control)) return false;
+  for (HWND hwnd = control; hwnd != nullptr && hwnd != frame; hwnd = ::GetParent(hwnd)) {
+    if (!::IsWindowEnabled(hwnd)) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+void CWizardDialog::RestoreFocus() {
+  if (m_hWnd == nullptr || IsUsable(::GetFocus(), m_hWnd)) return;
+  for (int id : {IDC_NEXT, IDC_FINISH, IDC_BACK, IDCANCEL}) {
+    HWND button = GetDlgItem(id);
+    if (IsUsable(button, m_hWnd)) {
+      FocusControl(button);
+      return;
+    }
+  }
+}
+
 
 bool CWizardDialog::OnCommand(WORD id, WORD code, HWND) {
   if (code != BN_CLICKED) return false;
@@ -158,6 +194,7 @@ bool CWizardDialog::PreTranslateMessage(MSG* msg) {
 }
 
 void CWizardDialog::ShowFirstPage() {
+  PageWork work(*this);
   if (!HideActivePage()) return;
   EnableButton(IDC_BACK, FALSE);
   if (m_pages.size() > 1) {
@@ -205,6 +242,15 @@ BOOL CWizardDialog::HideActivePage() {
 }
 
 void CWizardDialog::OnNext() {
+  if (IsPageWorking()) return;
+  {
+    PageWork work(*this);
+    NextPage();
+  }
+  RestoreFocus();
+}
+
+void CWizardDialog::NextPage() {
   CWizardPage* current = GetActivePage();
   if (current == nullptr || current->IsNextBlocked()) return;
   const int target = current->OnWizardNext();
@@ -227,6 +273,15 @@ void CWizardDialog::OnNext() {
 }
 
 void CWizardDialog::OnBack() {
+  if (IsPageWorking()) return;
+  {
+    PageWork work(*this);
+    PreviousPage();
+  }
+  RestoreFocus();
+}
+
+void CWizardDialog::PreviousPage() {
   CWizardPage* current = GetActivePage();
   if (current == nullptr) return;
   const int target = current->OnWizardBack();
@@ -248,6 +303,10 @@ void CWizardDialog::OnBack() {
 }
 
 void CWizardDialog::OnFinish() {
+  // A page at work (its long step handles messages) is not shown as active yet: without this,
+  // nobody would be asked.
+  if (IsPageWorking()) return;
+  PageWork work(*this);
   CWizardPage* current = GetActivePage();
   if (current != nullptr && !current->OnKillActive()) return;
   for (CWizardPage* page : m_pages) {
@@ -258,6 +317,8 @@ void CWizardDialog::OnFinish() {
 }
 
 void CWizardDialog::OnCancel() {
+  if (IsPageWorking()) return;
+  PageWork work(*this);
   for (CWizardPage* page : m_pages) {
     if (page->m_bCreated && !page->OnQueryCancel()) return;
   }
@@ -265,6 +326,7 @@ void CWizardDialog::OnCancel() {
 }
 
 void CWizardDialog::OnDestroy() {
+  if (win::MainWindow() == m_hWnd) win::SetMainWindow(nullptr);
   for (CWizardPage* page : m_pages) {
     if (!page->m_bCreated) continue;
     // A page that refuses is left to go with its parent window.

@@ -70,6 +70,12 @@ class CWizardDialog : public win::CDialog {
   CWizardPage* FindPage(UINT templateId) const;
   const std::vector<CWizardPage*>& Pages() const { return m_pages; }
 
+  // True while a page's hook runs (its long steps handle messages meanwhile): the frame then
+  // refuses Back, Next, Finish and Cancel in every form, buttons, Esc, Alt+F4 and the close box.
+  bool IsPageWorking() const { return m_nPageWork > 0; }
+  // Gives `control` the keyboard focus the way dialogs do (WM_NEXTDLGCTL).
+  void FocusControl(HWND control);
+
  protected:
   BOOL OnInitDialog() override;
   bool OnCommand(WORD id, WORD code, HWND control) override;
@@ -83,12 +89,31 @@ class CWizardDialog : public win::CDialog {
   void OnNext();
   void OnBack();
   void OnFinish();
+  void NextPage();
+  void PreviousPage();
 
  private:
+  // Counts the page hooks running, for IsPageWorking.
+  class PageWork {
+   public:
+    explicit PageWork(CWizardDialog& frame) : m_frame(frame) { ++m_frame.m_nPageWork; }
+    ~PageWork() { --m_frame.m_nPageWork; }
+    PageWork(const PageWork&) = delete;
+    PageWork& operator=(const PageWork&) = delete;
+
+   private:
+    CWizardDialog& m_frame;
+  };
+
   int IndexOf(const CWizardPage* page) const;
+  // After a navigation: a keyboard user needs the focus on something usable. Windows drops the
+  // focus of a control that a page disables while it works (Next, when pressed), so unless a page
+  // has put it somewhere usable, it goes to Next, else Finish, else Back, else Cancel.
+  void RestoreFocus();
 
   std::vector<CWizardPage*> m_pages;  // not owned: start-up creates and destroys the pages
   UINT m_nPlaceholderId = 0;
+  int m_nPageWork = 0;
 };
 
 class CWizardSheet : public CWizardDialog {

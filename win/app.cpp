@@ -1,5 +1,6 @@
 #include "win/app.h"
 
+#include <new>
 #include <utility>
 #include <vector>
 
@@ -7,6 +8,7 @@ namespace win {
 namespace {
 
 HINSTANCE g_resourceModule = nullptr;
+HWND g_mainWindow = nullptr;
 MessageBoxHook& Hook() {
   static MessageBoxHook hook;
   return hook;
@@ -51,6 +53,30 @@ std::wstring ApplicationTitle() {
   size_t dot = name.find_last_of(L'.');
   if (dot != std::wstring::npos) name.erase(dot);
   return name;
+}
+
+void SetMainWindow(HWND window) { g_mainWindow = window; }
+HWND MainWindow() { return g_mainWindow; }
+
+void ReportFailedCallback() noexcept {
+  static bool reporting = false;
+  if (reporting) return;
+  reporting = true;
+  DWORD error = ERROR_INTERNAL_ERROR;
+  try {
+    throw;
+  } catch (const std::bad_alloc&) {
+    error = ERROR_NOT_ENOUGH_MEMORY;
+  } catch (...) {
+  }
+  try {
+    std::wstring text = SystemErrorText(error);
+    if (text.empty()) text = L"Error " + std::to_wstring(error);
+    AppMessageBox(g_mainWindow, text, MB_OK | MB_ICONERROR);
+  } catch (...) {
+    // Not even the text could be made: the program goes on without the message.
+  }
+  reporting = false;
 }
 
 void SetMessageBoxHook(MessageBoxHook hook) { Hook() = std::move(hook); }

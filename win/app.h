@@ -24,6 +24,17 @@ std::wstring FormatResource(UINT id, const Args&... args) {
   return FormatString(LoadStringResource(id), args...);
 }
 
+// The program's main window (the wizard), owner of the message boxes that long steps show: the
+// window that is active when such a box comes up may be another program's, or none.
+void SetMainWindow(HWND window);
+HWND MainWindow();
+
+// A C++ exception must not leave a window procedure or a service callback: the 32-bit build
+// unwinds with DWARF tables, which cannot pass the system's frames, and the process would end on
+// the spot. Callbacks catch everything and call this from their catch block: it tells the user,
+// once at a time, with the system's text for what went wrong, and the program goes on.
+void ReportFailedCallback() noexcept;
+
 // The application title: the executable's file name without its extension ("KQSetup").
 std::wstring ApplicationTitle();
 

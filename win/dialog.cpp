@@ -190,7 +190,15 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPA
     self = reinterpret_cast<CDialog*>(::GetWindowLongPtrW(hwnd, DWLP_USER));
   }
   if (self == nullptr) return FALSE;
-  INT_PTR result = self->HandleMessage(message, wParam, lParam);
+  INT_PTR result = FALSE;
+  try {
+    result = self->HandleMessage(message, wParam, lParam);
+  } catch (...) {
+    // Nothing may unwind into the system's frames (win::ReportFailedCallback); the message then
+    // counts as not handled.
+    ReportFailedCallback();
+    result = FALSE;
+  }
   if (message == WM_NCDESTROY) {
     ::SetWindowLongPtrW(hwnd, DWLP_USER, 0);
     self->m_hWnd = nullptr;

@@ -25,11 +25,11 @@ std::wstring NumberText(long long n, size_t width, bool zeroPad) {
   return digits;
 }
 
-bool IsWhite(wchar_t c) {
+}  // namespace
+
+bool IsWhiteSpace(wchar_t c) {
   return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n' || c == L'\v' || c == L'\f';
 }
-
-}  // namespace
 
 std::wstring FormatText(const std::wstring& format, const std::vector<FormatArg>& args) {
   std::wstring out;
@@ -96,13 +96,13 @@ bool EqualsIgnoreAsciiCase(const std::wstring& a, const std::wstring& b) {
 
 std::wstring TrimRightWhiteSpace(const std::wstring& text) {
   size_t end = text.size();
-  while (end > 0 && IsWhite(text[end - 1])) --end;
+  while (end > 0 && IsWhiteSpace(text[end - 1])) --end;
   return text.substr(0, end);
 }
 
 std::wstring TrimLeftWhiteSpace(const std::wstring& text) {
   size_t start = 0;
-  while (start < text.size() && IsWhite(text[start])) ++start;
+  while (start < text.size() && IsWhiteSpace(text[start])) ++start;
   return text.substr(start);
 }
 

@@ -32,6 +32,8 @@ std::wstring FormatString(const std::wstring& format, const Args&... args) {
 std::wstring ToUpperAscii(std::wstring text);
 std::wstring ToLowerAscii(std::wstring text);
 bool EqualsIgnoreAsciiCase(const std::wstring& a, const std::wstring& b);
+// Blanks, tabs, carriage returns, line feeds, vertical tabs and form feeds.
+bool IsWhiteSpace(wchar_t c);
 // Trims blanks, tabs, carriage returns, line feeds, vertical tabs and form feeds.
 std::wstring TrimWhiteSpace(const std::wstring& text);
 std::wstring TrimRightWhiteSpace(const std::wstring& text);

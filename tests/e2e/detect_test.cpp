@@ -69,6 +69,7 @@ bool ServiceExists(const wchar_t* name) {
 class Detection : public ::testing::Test {
  protected:
   void SetUp() override {
+    KQ_REQUIRE_WINE();
     kqseed::ClearSeededRecords();
     kqseed::ClearPrinterClassRecords();
     DeleteAllPrinters();
@@ -171,7 +172,14 @@ TEST_F(Detection, AnInfWhoseParallelIdEndsInFfffOffersNoParallelConnection) {
 
 // A whole USB installation: the queue on the detected port, the default printer, the records
 // written and moved into the device's keys by the helper service, nothing left registered.
+// Another maker's printer, listed first, lends nothing and gets nothing.
 TEST_F(Detection, AUsbInstallEndsWithThePrinterRecordsAndTheHelperRun) {
+  kqseed::UsbPrinterSeed acme;
+  acme.portDescription = L"ACME LASER JET P1000";
+  acme.hardwareId = L"USBPRINT\\AcmeLaser_Jet_P10009D2F";
+  acme.instancePath = L"USB\\VID_1234&PID_5678\\ACME0001";
+  acme.portNumber = 2;
+  ASSERT_TRUE(kqseed::SeedUsbPrinter(acme));
   ASSERT_TRUE(kqseed::SeedUsbPrinter());
   StartWizard();
   Detect();
@@ -213,6 +221,14 @@ TEST_F(Detection, AUsbInstallEndsWithThePrinterRecordsAndTheHelperRun) {
     EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, key, L"Class"), L"Printer");
     EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, key, L"Mfg"), L"KESTROM");
     EXPECT_TRUE(ValueExists(HKEY_LOCAL_MACHINE, key, L"ConfigFlags"));
+  }
+  const std::wstring acmeDevice = L"SYSTEM\\CurrentControlSet\\Enum\\USBPRINT\\AcmeLaser_Jet_P10009D2F";
+  const std::vector<std::wstring> acmeInstances = SubKeys(acmeDevice);
+  ASSERT_FALSE(acmeInstances.empty());
+  for (const std::wstring& instance : acmeInstances) {
+    for (const wchar_t* name : {L"Driver", L"Class", L"ClassGUID", L"Mfg", L"DeviceDesc", L"ConfigFlags"}) {
+      EXPECT_FALSE(ValueExists(HKEY_LOCAL_MACHINE, acmeDevice + L"\\" + instance, name)) << Narrow(name);
+    }
   }
   ASSERT_TRUE(Click(wizard.Button(IDC_FINISH)));
   EXPECT_TRUE(wizard.WaitForExit(10000));
@@ -262,6 +278,42 @@ TEST_F(Detection, AParallelInstallWritesTheMatchingParallelDevices) {
   EXPECT_FALSE(ValueExists(HKEY_LOCAL_MACHINE, instance, L"DeviceDesc")) << "parallel devices keep their own";
   EXPECT_FALSE(ValueExists(HKEY_LOCAL_MACHINE, kClassKey, L"_BrandSeries"));
   EXPECT_FALSE(ServiceExists(L"Printer Helper"));
+}
+
+// A person with a keyboard alone: Space presses the focused button, Tab moves on. The focus is
+// where it is needed after every page's work: Next, the proposed name, Finish.
+TEST_F(Detection, AKeyboardAloneWalksTheWizardToAFinishedInstall) {
+  ASSERT_TRUE(kqseed::SeedUsbPrinter());
+  ASSERT_TRUE(wizard.Start(ProgramFolder() + L"\\KQSetup.exe", {L"KQ_PRINTUI_LOG=C:\\kq-e2e\\printui.log"}));
+  ASSERT_NE(wizard.WaitForFrame(20000), nullptr);
+  ASSERT_TRUE(wizard.WaitForCaption(kWelcomeCaption, 5000));
+  const auto focusIs = [&](HWND want, DWORD timeoutMs = 5000) {
+    return WaitUntil([&] { return want != nullptr && FocusOf(wizard) == want; }, timeoutMs);
+  };
+  const auto press = [&](WPARAM key) { PostKey(FocusOf(wizard), key); };
+
+  ASSERT_TRUE(focusIs(wizard.Button(IDC_NEXT))) << "on the welcome page";
+  press(VK_SPACE);
+  ASSERT_TRUE(wizard.WaitForCaption(kCableCaption, 5000));
+  ASSERT_TRUE(focusIs(wizard.Button(IDC_NEXT))) << "on the cable guide";
+  press(VK_SPACE);
+  ASSERT_TRUE(WaitUntil([&] { return wizard.Pages().size() == 3 && wizard.VisiblePage() == wizard.Pages()[2]; }, 5000));
+  ASSERT_TRUE(WaitForDetectionEnd(wizard));
+  ASSERT_TRUE(focusIs(wizard.PageControl(IDC_DETECT_NAME))) << "after the detection, on the proposed name";
+  for (int tab = 0; tab < 8 && FocusOf(wizard) != wizard.Button(IDC_NEXT); ++tab) {
+    const HWND before = FocusOf(wizard);
+    press(VK_TAB);
+    WaitUntil([&] { return FocusOf(wizard) != before; }, 3000);
+  }
+  ASSERT_EQ(FocusOf(wizard), wizard.Button(IDC_NEXT)) << "Tab reaches Next";
+  press(VK_SPACE);
+  ASSERT_TRUE(WaitUntil([&] { return wizard.Pages().size() == 4 && wizard.VisiblePage() == wizard.Pages()[3]; }, 5000));
+  ASSERT_TRUE(wizard.WaitForCaption(kInstallDoneCaption, 60000));
+  ASSERT_TRUE(WaitForButtons(wizard, {false, false, false, true}, 20000));
+  EXPECT_EQ(TextOf(wizard.PageControl(IDC_INSTALL_STATUS)), kSuccess);
+  ASSERT_TRUE(focusIs(wizard.Button(IDC_FINISH))) << "after the install, on Finish";
+  press(VK_SPACE);
+  EXPECT_TRUE(wizard.WaitForExit(10000));
 }
 
 // Back from the install page runs the whole detection again.

@@ -77,6 +77,14 @@ std::wstring TextOf(HWND hwnd) {
   return std::wstring(buffer.data(), static_cast<size_t>(copied));
 }
 
+HWND FocusOf(const WizardProcess& wizard) {
+  GUITHREADINFO info = {};
+  info.cbSize = sizeof(info);
+  const DWORD thread = ::GetWindowThreadProcessId(wizard.Frame(), nullptr);
+  if (thread == 0 || !::GetGUIThreadInfo(thread, &info)) return nullptr;
+  return info.hwndFocus;
+}
+
 bool IsEnabled(HWND hwnd) { return hwnd != nullptr && ::IsWindowEnabled(hwnd); }
 bool IsVisible(HWND hwnd) { return hwnd != nullptr && ::IsWindowVisible(hwnd); }
 

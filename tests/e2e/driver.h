@@ -60,6 +60,9 @@ class WizardProcess {
   HWND m_frame = nullptr;
 };
 
+// The window that has the keyboard focus in the wizard's UI thread (GetGUIThreadInfo), or null.
+HWND FocusOf(const WizardProcess& wizard);
+
 // Texts and states of any window, read without blocking on a busy thread.
 std::wstring TextOf(HWND hwnd);
 bool IsEnabled(HWND hwnd);

@@ -7,6 +7,7 @@
 
 #include "e2e/driver.h"
 #include "res/resource.h"
+#include "support/seed_records.h"
 
 namespace e2e {
 
@@ -62,6 +63,12 @@ inline bool WaitForDetectionEnd(const WizardProcess& wizard, DWORD timeoutMs = 1
       },
       timeoutMs);
 }
+
+// The scenarios delete the printers and the printer device records of the machine they run on:
+// they refuse to run anywhere but in a Wine prefix.
+#define KQ_REQUIRE_WINE()                                                                                  \
+  ASSERT_TRUE(kqseed::RunningUnderWine())                                                                  \
+      << "refusing to run outside Wine: this scenario deletes the machine's printers and printer records"
 
 inline std::string Narrow(const std::wstring& text) {
   std::string out;

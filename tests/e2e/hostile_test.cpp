@@ -28,6 +28,7 @@ std::wstring FolderWithInf(const std::wstring& name, const std::string& inf) {
 class Hostile : public ::testing::Test {
  protected:
   void SetUp() override {
+    KQ_REQUIRE_WINE();
     kqseed::ClearSeededRecords();
     DeleteAllPrinters();
   }

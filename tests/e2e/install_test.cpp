@@ -19,6 +19,7 @@ const std::wstring kFailed = L"安装失败，请点击“上一步”返回或�
 class Install : public ::testing::Test {
  protected:
   void SetUp() override {
+    KQ_REQUIRE_WINE();
     DeleteAllPrinters();
     ::CreateDirectoryW(L"C:\\kq-e2e", nullptr);
     ::DeleteFileW(LogPath().c_str());
@@ -278,6 +279,34 @@ TEST_F(Install, TheTestPageDialogShowsWhileTheCommandRuns) {
       },
       10000));
   EXPECT_EQ(wizard.FindMessageBox().hwnd, nullptr);
+}
+
+// A driver install takes seconds on a real system. Meanwhile the window answers, and no form of
+// Cancel or Finish ends the wizard between the driver and the device records.
+TEST_F(Install, TheWindowAnswersAndCannotBeClosedWhileTheDriverInstalls) {
+  StartWizard(ProgramFolder(), {L"KQ_PRINTUI_DELAY_MS=4000"});
+  GoToDetection();
+  ChooseParallelPort();
+  ASSERT_TRUE(Click(wizard.Button(IDC_NEXT)));
+  ASSERT_TRUE(WaitUntil([&] { return Label(IDC_INSTALL_STATUS) == L"正在添加打印机驱动..."; }, 30000));
+  // The status's own paced steps pass first; then the command runs for four seconds.
+  ::Sleep(1500);
+  HWND frame = wizard.Frame();
+  const double roundTrip = MessageRoundTripMs(frame, 1000);
+  EXPECT_GE(roundTrip, 0.0) << "the window did not answer within a second while the driver installed";
+  ::PostMessageW(frame, WM_CLOSE, 0, 0);
+  ::PostMessageW(frame, WM_SYSCOMMAND, SC_CLOSE, 0);
+  PostKey(frame, VK_ESCAPE);
+  ::PostMessageW(frame, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+  ::PostMessageW(frame, WM_COMMAND, MAKEWPARAM(IDC_FINISH, BN_CLICKED), 0);
+  EXPECT_GE(MessageRoundTripMs(frame, 1000), 0.0);
+  ASSERT_TRUE(wizard.WaitForCaption(kInstallDoneCaption, 60000));
+  EXPECT_TRUE(WaitForButtons(wizard, {false, false, false, true}, 20000));
+  EXPECT_EQ(Label(IDC_INSTALL_STATUS), kSuccess);
+  EXPECT_TRUE(wizard.IsRunning()) << "closed in the middle of the install";
+  EXPECT_EQ(PrinterNames().size(), 1u);
+  ASSERT_TRUE(Click(wizard.Button(IDC_FINISH)));
+  EXPECT_TRUE(wizard.WaitForExit(10000));
 }
 
 // How responsive the frame stays while the installation runs: round trips of a message through its

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "install/install_spooler_helpers.h"
+#include "support/seed_records.h"
 
 namespace e2e {
 
@@ -26,7 +27,9 @@ inline std::vector<std::wstring> PrinterNames() {
   return names;
 }
 
+// Only ever inside a Wine prefix: on a real Windows these would be the user's printers.
 inline void DeleteAllPrinters() {
+  if (!kqseed::RunningUnderWine()) return;
   for (const std::wstring& name : PrinterNames()) install_test::DeleteTestPrinter(name);
   ::WriteProfileStringW(L"windows", L"device", nullptr);
 }

@@ -101,6 +101,12 @@ TEST_F(WriteResourceFileTest, DifferingFilesAreOverwritten) {
     EXPECT_TRUE(WriteResourceFile(kType, kId, m_folder.Path(), L"PHelper.exe"));
     EXPECT_EQ(OnDisk(m_path), m_payload);
   }
+  // An old copy marked read-only, hidden and system is overwritten all the same.
+  ASSERT_TRUE(WriteFileBytes(m_path, shorter));
+  ASSERT_TRUE(::SetFileAttributesW(m_path.c_str(),
+                                   FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+  EXPECT_TRUE(WriteResourceFile(kType, kId, m_folder.Path(), L"PHelper.exe"));
+  EXPECT_EQ(OnDisk(m_path), m_payload);
 }
 
 TEST_F(WriteResourceFileTest, LockedDifferingFileIsReportedAndKept) {

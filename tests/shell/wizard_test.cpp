@@ -4,10 +4,14 @@
 
 #include <windows.h>
 
+#include <functional>
+#include <new>
+
 #include "res/resource.h"
 #include "shell/setup_app.h"
 #include "shell/setup_settings.h"
 #include "shell/wizard.h"
+#include "tests/device/device_test_support.h"
 
 namespace {
 
@@ -15,18 +19,33 @@ namespace {
 class ScriptedPage : public CWizardPage {
  public:
   explicit ScriptedPage(UINT templateId) : CWizardPage(templateId, nullptr) {}
-  void OnSetActive() override { ++setActive; }
+  void OnSetActive() override {
+    ++setActive;
+    if (whileActivating) whileActivating();
+  }
   void OnAfterNext() override { ++afterNext; }
-  int OnWizardNext() override { return next; }
+  int OnWizardNext() override {
+    if (throwOnNext) throw std::bad_alloc();
+    return next;
+  }
   int OnWizardBack() override { return back; }
   BOOL OnKillActive() override { return killActive; }
-  BOOL OnQueryCancel() override { return queryCancel; }
-  BOOL OnWizardFinish() override { return finish; }
+  BOOL OnQueryCancel() override {
+    ++queryCancelCalls;
+    return queryCancel;
+  }
+  BOOL OnWizardFinish() override {
+    ++finishCalls;
+    return finish;
+  }
   BOOL IsNextBlocked() override { return nextBlocked; }
   using CWizardPage::OnCtlColor;
 
-  int setActive = 0, afterNext = 0, next = 0, back = 0;
+  int setActive = 0, afterNext = 0, next = 0, back = 0, queryCancelCalls = 0, finishCalls = 0;
   BOOL killActive = TRUE, queryCancel = TRUE, finish = TRUE, nextBlocked = FALSE;
+  bool throwOnNext = false;
+  // Runs inside OnSetActive, as the messages a page's long step handles would.
+  std::function<void()> whileActivating;
 };
 
 bool HasVisibleStyle(HWND hwnd) { return (::GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_VISIBLE) != 0; }
@@ -126,6 +145,51 @@ TEST_F(WizardFrame, DestroyingTheFrameDestroysThePagesThatAgree) {
   EXPECT_FALSE(a.m_bCreated);
   EXPECT_TRUE(b.m_bCreated) << "a refusing page goes with its parent, not explicitly";
   EXPECT_FALSE(::IsWindow(bWindow));
+}
+
+// A page's long step handles messages: while it runs, no form of Cancel or Finish reaches the
+// pages, nor Back and Next; afterwards the focus is on the control a keyboard user needs.
+TEST_F(WizardFrame, APageAtWorkCannotBeCancelledOrFinishedInAnyWay) {
+  HWND frame = sheet.m_hWnd;
+  ::ShowWindow(frame, SW_SHOW);  // only a shown window takes the focus
+  c.whileActivating = [&] {
+    for (int id : {IDCANCEL, IDC_FINISH, IDC_BACK, IDC_NEXT}) {
+      ::SendMessageW(frame, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
+    }
+    ::SendMessageW(frame, WM_CLOSE, 0, 0);
+    ::SendMessageW(frame, WM_SYSCOMMAND, SC_CLOSE, 0);
+    // The step disables Next, as the pages do; Windows then drops its focus.
+    ::EnableWindow(sheet.GetDlgItem(IDC_NEXT), FALSE);
+    ::EnableWindow(sheet.GetDlgItem(IDC_NEXT), TRUE);
+  };
+  Press(IDC_NEXT);
+  Press(IDC_NEXT);
+  EXPECT_TRUE(c.m_bActive);
+  EXPECT_EQ(c.setActive, 1) << "Next inside the step went nowhere";
+  for (ScriptedPage* page : {&a, &b, &c, &d}) {
+    EXPECT_EQ(page->queryCancelCalls, 0);
+    EXPECT_EQ(page->finishCalls, 0);
+  }
+  EXPECT_TRUE(::IsWindow(frame));
+  EXPECT_EQ(::GetFocus(), sheet.GetDlgItem(IDC_NEXT));
+
+  // Idle again, Cancel is taken.
+  Press(IDCANCEL);
+  EXPECT_EQ(a.queryCancelCalls, 1);
+}
+
+// An exception thrown in a handler (memory running out) must not unwind into the system, which
+// would end the process: it is told, and the wizard goes on.
+TEST_F(WizardFrame, AnExceptionInAHandlerIsToldAndTheWizardGoesOn) {
+  devicetest::MessageBoxRecorder boxes;
+  a.throwOnNext = true;
+  Press(IDC_NEXT);
+  EXPECT_TRUE(a.m_bActive);
+  ASSERT_EQ(boxes.boxes.size(), 1u);
+  EXPECT_EQ(boxes.boxes[0].text, win::SystemErrorText(ERROR_NOT_ENOUGH_MEMORY));
+  a.throwOnNext = false;
+  Press(IDC_NEXT);
+  EXPECT_TRUE(b.m_bActive);
 }
 
 TEST_F(WizardFrame, PagesPaintWhiteAndStaticTextsTransparent) {

@@ -85,7 +85,17 @@ std::wstring WithHashes(std::wstring text) {
   return text;
 }
 
+bool g_pretendOutsideWine = false;
+
 }  // namespace
+
+bool RunningUnderWine() {
+  if (g_pretendOutsideWine) return false;
+  HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+  return ntdll != nullptr && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+void PretendOutsideWineForTesting(bool outside) { g_pretendOutsideWine = outside; }
 
 bool SetUsbPrintCount(DWORD count, bool present) {
   Key service(kUsbPrintEnumKey);
@@ -137,6 +147,7 @@ bool SeedLptPrinter(const LptPrinterSeed& seed) {
 }
 
 bool ClearSeededRecords() {
+  if (!RunningUnderWine()) return false;
   bool ok = DeleteTree(kUsbPrintEnumKey);
   ok = DeleteTree(kPrinterInterfacesKey) && ok;
   ok = DeleteTree(std::wstring(kDeviceEnumKey) + L"\\USBPRINT") && ok;
@@ -159,6 +170,6 @@ bool ClearSeededRecords() {
   return ok;
 }
 
-bool ClearPrinterClassRecords() { return DeleteTree(kPrinterClassKey); }
+bool ClearPrinterClassRecords() { return RunningUnderWine() && DeleteTree(kPrinterClassKey); }
 
 }  // namespace kqseed

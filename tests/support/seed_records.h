@@ -45,10 +45,17 @@ bool SeedLptPrinter(const LptPrinterSeed& seed = LptPrinterSeed());
 
 // Removes every record the functions above write: the service's list, the USB instance keys of
 // the series' vendors, the printer interface records, Enum\USBPRINT and Enum\LPTENUM.
+// On a real Windows these are the machine's own device records: it refuses (false, nothing
+// deleted) unless it runs under Wine.
 bool ClearSeededRecords();
 
 // Removes the printer setup class key with its driver subkeys and side values (what an install
-// writes), so that a demo or test can start over.
+// writes), so that a demo or test can start over. Refuses outside Wine, as ClearSeededRecords.
 bool ClearPrinterClassRecords();
+
+// True under Wine (its ntdll exports wine_get_version), where the records are a prefix's own.
+bool RunningUnderWine();
+// Tests: act as on a real Windows.
+void PretendOutsideWineForTesting(bool outside);
 
 }  // namespace kqseed

@@ -12,12 +12,14 @@
 // Environment (inherited from the program that runs rundll32.exe):
 //   KQ_PRINTUI_LOG   log file, UTF-8, appended to (default C:\printui.log)
 //   KQ_PRINTUI_MODE  "none": create nothing; "rename:OTHER": create the printer as OTHER
+//   KQ_PRINTUI_DELAY_MS  /if takes this long first, as a real driver install takes seconds
 // Log line, TAB-separated: the architecture that served the call ("x64", "x86" or "x86 WOW64"),
 // the program as the process was started (the first word of its command line), the host program's
 // module path, the outcome, and the command line as received.
 #include <windows.h>
 #include <winspool.h>
 
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -167,6 +169,9 @@ std::wstring InstallPrinter(const PrintUiCommand& command) {
   if (sizeof(void*) == 4 && RunningUnderWow64()) {
     return L"error 32-bit printui under WOW64: its driver would be for Windows NT x86 only";
   }
+
+  const std::wstring delay = Environment(L"KQ_PRINTUI_DELAY_MS");
+  if (!delay.empty()) ::Sleep(static_cast<DWORD>(std::wcstoul(delay.c_str(), nullptr, 10)));
 
   const std::wstring mode = Environment(L"KQ_PRINTUI_MODE");
   if (mode == L"none") return L"created nothing (mode none)";

@@ -4,7 +4,7 @@
 //   kqseed count N                                        the USB printing service's "Count" alone
 //   kqseed clear                                          removes all device records seeded
 //   kqseed clear-class                                    removes the printer class key (what an install wrote)
-// Exit code 0 on success, 1 when a record could not be written, 2 on a usage error.
+// Exit code 0 on success, 1 when a record could not be written, 2 on a usage error, 3 outside Wine.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -72,6 +72,13 @@ int Run(const std::vector<std::wstring>& args) {
 }  // namespace
 
 int main() {
+  // It writes and deletes the printer device records and the printer class key of the machine
+  // it runs on: only a Wine prefix's are ours to change.
+  if (!kqseed::RunningUnderWine()) {
+    std::fputs("kqseed: refusing to run outside Wine: it would change this machine's own printer device records\n",
+               stderr);
+    return 3;
+  }
   int count = 0;
   wchar_t** argv = ::CommandLineToArgvW(::GetCommandLineW(), &count);
   if (argv == nullptr) return 2;
