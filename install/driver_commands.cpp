@@ -25,21 +25,6 @@ std::wstring SystemDirectory() {
   return std::wstring(buffer.data(), n);
 }
 
-// Waits for `handle` while the thread's messages are handled: a driver install takes seconds (more
-// with a signature prompt), and a window that does not answer for five of them is offered to the
-// user to be closed, cutting the install short between the driver and the device records.
-void WaitHandlingMessages(HANDLE handle) {
-  bool quit = false;
-  for (;;) {
-    const DWORD woke = quit ? ::WaitForSingleObject(handle, INFINITE)
-                            : ::MsgWaitForMultipleObjects(1, &handle, FALSE, INFINITE, QS_ALLINPUT);
-    if (woke != WAIT_OBJECT_0 + 1) break;  // the command ended, or the wait failed
-    // A quit request is for the loop that owns the thread: it is passed on after the wait.
-    if (!PumpMessages()) quit = true;
-  }
-  if (quit) ::PostQuitMessage(0);
-}
-
 }  // namespace
 
 std::wstring Rundll32Path() {

@@ -20,7 +20,6 @@ const wchar_t kServiceName[] = L"Printer Helper";
 // Each label reads: its text, one blank, one tab, then the value.
 const wchar_t kLabelGap[] = L" \t";
 constexpr int kStepsPerText = 12;
-constexpr DWORD kPumpSliceMs = 10;
 
 }  // namespace
 
@@ -232,9 +231,17 @@ int CInstallPage::InstallHelperService() {
     win::ShowMessageBox(m_hWnd, win::LoadStringResource(IDS_HELPER_EXTRACT_FAILED), caption, MB_OK);
     return 0;
   }
-  // The one-second pauses keep the window answering.
-  const HelperRunResult run =
-      RunHelperServiceOnce(m_strServiceName, HelperServicePath(), [this](DWORD ms) { PumpWait(ms, kPumpSliceMs); });
+  // On a thread of its own: starting a service waits for its process, and the run pauses twice for
+  // a second; the window keeps answering meanwhile.
+  const std::wstring path = HelperServicePath();
+  HelperRunResult run = {HelperRun::kNotStarted, ERROR_NOT_ENOUGH_MEMORY};
+  RunHandlingMessages([&] {
+    try {
+      run = RunHelperServiceOnce(m_strServiceName, path);
+    } catch (...) {
+      // Out of memory for a path or a name: the run did not happen, and that is what is told.
+    }
+  });
   if (run.outcome == HelperRun::kRan) return 1;
   // The printer works, but its device records were not moved: say so, rather than report a run
   // that never happened.

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <utility>
+
 #include "package/text_decoder.h"
 #include "win/app.h"
 
@@ -30,11 +32,12 @@ InfModelInfo ParseInfModelLines(const std::wstring& path, bool* readable) {
 
 bool LoadPackageInfInto(CSetupSettings& settings, const std::wstring& programDirectory) {
   bool readable = false;
-  const InfModelInfo info = ParseInfModelLines(programDirectory + L"\\" + PackageInfFileName(), &readable);
+  InfModelInfo info = ParseInfModelLines(programDirectory + L"\\" + PackageInfFileName(), &readable);
   if (!readable) return false;
-  settings.g_strUsbHardwareId = info.usbHardwareId;
-  settings.g_strLptHardwareId = info.lptHardwareId;
+  // Taken over, not copied: an id may be the rest of a line many megabytes long.
+  settings.g_strUsbHardwareId = std::move(info.usbHardwareId);
+  settings.g_strLptHardwareId = std::move(info.lptHardwareId);
   settings.g_strModelDesc = info.usbDescription;
-  settings.g_strDriverDesc = info.usbDescription;
+  settings.g_strDriverDesc = std::move(info.usbDescription);
   return true;
 }

@@ -13,6 +13,35 @@ BOOL PumpMessages() {
   return TRUE;
 }
 
+void WaitHandlingMessages(HANDLE handle) {
+  bool quit = false;
+  for (;;) {
+    const DWORD woke = quit ? ::WaitForSingleObject(handle, INFINITE)
+                            : ::MsgWaitForMultipleObjects(1, &handle, FALSE, INFINITE, QS_ALLINPUT);
+    if (woke != WAIT_OBJECT_0 + 1) break;  // the object is signalled, or the wait failed
+    if (!PumpMessages()) quit = true;
+  }
+  if (quit) ::PostQuitMessage(0);
+}
+
+namespace {
+
+DWORD WINAPI RunWork(void* work) {
+  (*static_cast<const std::function<void()>*>(work))();
+  return 0;
+}
+
+}  // namespace
+
+void RunHandlingMessages(const std::function<void()>& work) {
+  win::ScopedHandle thread(::CreateThread(nullptr, 0, &RunWork, const_cast<std::function<void()>*>(&work), 0, nullptr));
+  if (!thread) {
+    work();
+    return;
+  }
+  WaitHandlingMessages(thread.Get());
+}
+
 HFONT CreateTitleFont() {
   return ::CreateFontW(20, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_SWISS, L"Arial");

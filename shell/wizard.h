@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <vector>
 
 #include "win/dialog.h"
@@ -12,6 +13,16 @@ class CWizardDialog;
 
 // Drains the thread's message queue; FALSE when it met WM_QUIT (which is then gone).
 BOOL PumpMessages();
+
+// Waits for `handle` while the thread's messages are handled, so that the window keeps answering
+// (a window silent for five seconds is offered to the user to be closed). A quit request met
+// meanwhile is posted again once the wait is over, for the loop that owns the thread.
+void WaitHandlingMessages(HANDLE handle);
+
+// Runs `work` on a thread of its own and handles this thread's messages until it has ended: for
+// blocking system calls of unknown length (starting a service waits for its process). `work` must
+// not throw; when no thread can be made it runs here.
+void RunHandlingMessages(const std::function<void()>& work);
 
 // The pages' bold title font: Arial, 20 units high, weight 700. The caller owns it.
 HFONT CreateTitleFont();

@@ -70,6 +70,13 @@ inline bool WaitForDetectionEnd(const WizardProcess& wizard, DWORD timeoutMs = 1
   ASSERT_TRUE(kqseed::RunningUnderWine())                                                                  \
       << "refusing to run outside Wine: this scenario deletes the machine's printers and printer records"
 
+inline std::string Utf8(const std::wstring& text) {
+  const int n = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<size_t>(n > 0 ? n : 0), '\0');
+  if (n > 0) ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], n, nullptr, nullptr);
+  return out;
+}
+
 inline std::string Narrow(const std::wstring& text) {
   std::string out;
   for (wchar_t c : text) out += c < 128 ? static_cast<char>(c) : '?';

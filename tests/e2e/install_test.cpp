@@ -311,25 +311,32 @@ TEST_F(Install, TheWindowAnswersAndCannotBeClosedWhileTheDriverInstalls) {
 
 // How responsive the frame stays while the installation runs: round trips of a message through its
 // thread, sampled all along. Reported, not asserted (timings on shared machines are noisy).
+// A driver install that takes two seconds, as real ones take seconds, and the helper service run.
 TEST_F(Install, MeasureResponsivenessDuringThePacedSteps) {
-  StartWizard();
+  StartWizard(ProgramFolder(), {L"KQ_PRINTUI_DELAY_MS=2000"});
   GoToDetection();
   ChooseParallelPort();
   ASSERT_TRUE(Click(wizard.Button(IDC_NEXT)));
   std::vector<double> samples;
+  double worst = 0;
+  std::wstring worstDuring;
   const DWORD start = ::GetTickCount();
   while (wizard.Caption() != kInstallDoneCaption && ::GetTickCount() - start < 60000) {
     const double ms = MessageRoundTripMs(wizard.Frame(), 10000);
     if (ms >= 0) samples.push_back(ms);
+    if (ms > worst) {
+      worst = ms;
+      worstDuring = Label(IDC_INSTALL_STATUS);
+    }
     ::Sleep(10);
   }
   ASSERT_FALSE(samples.empty());
   std::sort(samples.begin(), samples.end());
   const double median = samples[samples.size() / 2];
   const double p90 = samples[samples.size() * 9 / 10];
-  const double worst = samples.back();
-  printf("[ MEASURE  ] install round trips: %zu samples, median %.1f ms, 90th percentile %.1f ms, worst %.1f ms\n",
-         samples.size(), median, p90, worst);
+  printf("[ MEASURE  ] install round trips: %zu samples, median %.1f ms, 90th percentile %.1f ms, worst %.1f ms "
+         "(status then: %s)\n",
+         samples.size(), median, p90, samples.back(), Utf8(worstDuring).c_str());
   printf("[ MEASURE  ] install from Next to the finished page: %lu ms\n",
          static_cast<unsigned long>(::GetTickCount() - start));
 
