@@ -38,15 +38,27 @@ inline ::testing::AssertionResult ButtonsAre(const WizardProcess& wizard, Button
                                        << want.finish;
 }
 
+// Whether `state` holds once the wizard's UI thread is between handlers. A handler passes through
+// states that only it can see: after the last page, the frame enables Finish a moment before it
+// sets Back for the page's result. A message round trip is answered only when the handler that runs
+// has returned (or pumps, which a handler does only between finished steps), so a state still seen
+// after one is where the wizard rests.
+template <typename State>
+bool SettledIn(const WizardProcess& wizard, const State& state) {
+  if (!state()) return false;
+  MessageRoundTripMs(wizard.Frame(), 10000);
+  return state();
+}
+
 // The frame sets its buttons after the page's own hooks have run, so states are waited for.
 inline ::testing::AssertionResult WaitForButtons(const WizardProcess& wizard, ButtonStates want, DWORD timeoutMs = 5000) {
-  WaitUntil([&] { return static_cast<bool>(ButtonsAre(wizard, want)); }, timeoutMs);
+  WaitUntil([&] { return SettledIn(wizard, [&] { return static_cast<bool>(ButtonsAre(wizard, want)); }); }, timeoutMs);
   return ButtonsAre(wizard, want);
 }
 
 // Waits until a detection run on the detection page has ended: the status shows one of its final
-// texts, the frame's buttons and the page are usable again, and that state holds a moment later
-// (the page is shown a moment before the run disables it).
+// texts, and the frame's buttons and the page are usable again (the page is shown a moment before
+// the run disables it, and the run ends inside the frame's handler).
 inline bool WaitForDetectionEnd(const WizardProcess& wizard, DWORD timeoutMs = 15000) {
   auto ended = [&] {
     HWND status = wizard.PageControl(IDC_DETECT_STATUS);
@@ -55,13 +67,7 @@ inline bool WaitForDetectionEnd(const WizardProcess& wizard, DWORD timeoutMs = 1
     return (text == kNotDetected || text == kDetected) && IsEnabled(wizard.Button(IDC_NEXT)) &&
            IsEnabled(wizard.Button(IDCANCEL)) && IsEnabled(wizard.VisiblePage());
   };
-  return WaitUntil(
-      [&] {
-        if (!ended()) return false;
-        ::Sleep(80);
-        return ended();
-      },
-      timeoutMs);
+  return WaitUntil([&] { return SettledIn(wizard, ended); }, timeoutMs);
 }
 
 // The scenarios delete the printers and the printer device records of the machine they run on:
