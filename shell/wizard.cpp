@@ -40,6 +40,8 @@ void RunHandlingMessages(const std::function<void()>& work) {
     return;
   }
   WaitHandlingMessages(thread.Get());
+  // `work` lives on this stack: however the wait ended, the thread is done before it goes.
+  ::WaitForSingleObject(thread.Get(), INFINITE);
 }
 
 HFONT CreateTitleFont() {
@@ -197,7 +199,6 @@ void CWizardDialog::RestoreFocus() {
     }
   }
 }
-
 
 bool CWizardDialog::OnCommand(WORD id, WORD code, HWND) {
   if (code != BN_CLICKED) return false;
