@@ -50,9 +50,9 @@ kq_make_world() {
 
 # Several worlds side by side: kq_make_worlds "WORLD PREFIX" ...
 kq_make_worlds() {
-  local spec world prefix pids=() status=0
-  for spec in "$@"; do
-    read -r world prefix <<<"$spec"
+  local world_and_prefix world prefix pids=() status=0
+  for world_and_prefix in "$@"; do
+    read -r world prefix <<<"$world_and_prefix"
     kq_session_prefixes+=("$prefix")
     "$root/tools/wine-prefix.sh" "$prefix" "$world" "$build/i686" "$build/x86_64" &
     pids+=($!)
