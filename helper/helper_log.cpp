@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <mutex>
+
 #include "win/format_core.h"
 #include "win/handles.h"
 
@@ -9,29 +11,8 @@ namespace {
 
 // The service main and the control handler run on threads of the dispatcher, so the log path and
 // the file itself are guarded by one lock that exists before any of them can run.
-class LogLock {
- public:
-  LogLock() { ::InitializeCriticalSection(&m_section); }
-  ~LogLock() { ::DeleteCriticalSection(&m_section); }
-  LogLock(const LogLock&) = delete;
-  LogLock& operator=(const LogLock&) = delete;
-  void Enter() { ::EnterCriticalSection(&m_section); }
-  void Leave() { ::LeaveCriticalSection(&m_section); }
-
- private:
-  CRITICAL_SECTION m_section;
-};
-
-LogLock g_logLock;
+win::CriticalSection g_logLock;
 std::wstring g_logPath;
-
-class LogGuard {
- public:
-  LogGuard() { g_logLock.Enter(); }
-  ~LogGuard() { g_logLock.Leave(); }
-  LogGuard(const LogGuard&) = delete;
-  LogGuard& operator=(const LogGuard&) = delete;
-};
 
 // Written the way the system's own text files are: CR LF line ends, ANSI code page. Every entry
 // ends with a line end, so that messages without one of their own still start on fresh lines.
@@ -66,12 +47,12 @@ void InitHelperLog() {
 }
 
 void SetHelperLogPath(const std::wstring& path) {
-  LogGuard guard;
+  std::lock_guard<win::CriticalSection> guard(g_logLock);
   g_logPath = path;
 }
 
 std::wstring GetHelperLogPath() {
-  LogGuard guard;
+  std::lock_guard<win::CriticalSection> guard(g_logLock);
   return g_logPath;
 }
 
@@ -82,7 +63,7 @@ void HelperLog(const std::wstring& message) {
                                           now.wHour, now.wMinute, now.wSecond, message);
   const std::string bytes = EntryBytes(entry);
 
-  LogGuard guard;
+  std::lock_guard<win::CriticalSection> guard(g_logLock);
   if (g_logPath.empty() || bytes.empty()) return;
   win::ScopedHandle file(::CreateFileW(g_logPath.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                                        FILE_ATTRIBUTE_NORMAL, nullptr));

@@ -11,25 +11,11 @@
 #include "shell/setup_settings.h"
 #include "win/handles.h"
 #include "win/newer_apis.h"
-
-namespace {
-
-std::wstring SystemDirectory() {
-  std::vector<wchar_t> buffer(MAX_PATH);
-  UINT n = ::GetSystemDirectoryW(buffer.data(), static_cast<UINT>(buffer.size()));
-  if (n >= buffer.size()) {
-    buffer.resize(static_cast<size_t>(n) + 1);
-    n = ::GetSystemDirectoryW(buffer.data(), static_cast<UINT>(buffer.size()));
-  }
-  if (n == 0 || n >= buffer.size()) return std::wstring();
-  return std::wstring(buffer.data(), n);
-}
-
-}  // namespace
+#include "win/system_library.h"
 
 std::wstring Rundll32Path() {
   const bool underWow64 = win::IsRunningUnderWow64();
-  return Rundll32PathFor(underWow64, underWow64 ? std::wstring() : SystemDirectory(),
+  return Rundll32PathFor(underWow64, underWow64 ? std::wstring() : win::SystemDirectory(),
                          underWow64 ? win::SystemWindowsDirectory() : std::wstring());
 }
 

@@ -64,7 +64,7 @@ struct HelperRunResult {
 // second, stop it (which makes it move the prepared device values), wait one second and remove the
 // registration again. After the creation, each step runs whatever the previous one did. A service
 // of that name that is not this program (another product's) is never started, stopped or removed,
-// and one marked for deletion is left to go. `pause` passes the one-second waits (the wizard keeps
-// its window answering meanwhile); by default it sleeps.
+// and one marked for deletion is left to go. `pause` passes the one-second waits; by default it
+// sleeps (the wizard runs all of this on a thread of its own).
 HelperRunResult RunHelperServiceOnce(const std::wstring& serviceName, const std::wstring& binaryPath,
                                      const std::function<void(DWORD)>& pause = nullptr);

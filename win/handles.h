@@ -130,4 +130,19 @@ using ScopedLocalMemory = ScopedObject<LocalMemoryTraits>;
 using ScopedModule = ScopedObject<ModuleTraits>;
 using ScopedCursor = ScopedObject<CursorTraits>;
 
+// A critical section, owned like the handles above; lock() and unlock() let std::lock_guard hold
+// it (the runtime we ship has no std::mutex, and needs none).
+class CriticalSection {
+ public:
+  CriticalSection() { ::InitializeCriticalSection(&m_section); }
+  ~CriticalSection() { ::DeleteCriticalSection(&m_section); }
+  CriticalSection(const CriticalSection&) = delete;
+  CriticalSection& operator=(const CriticalSection&) = delete;
+  void lock() { ::EnterCriticalSection(&m_section); }
+  void unlock() { ::LeaveCriticalSection(&m_section); }
+
+ private:
+  CRITICAL_SECTION m_section;
+};
+
 }  // namespace win

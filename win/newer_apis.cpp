@@ -15,19 +15,6 @@ BOOL NotImplemented() {
   return FALSE;
 }
 
-std::wstring FolderFrom(UINT(WINAPI* query)(LPWSTR, UINT)) {
-  std::vector<wchar_t> buffer(MAX_PATH);
-  UINT n = query(buffer.data(), static_cast<UINT>(buffer.size()));
-  if (n >= buffer.size()) {
-    buffer.resize(static_cast<size_t>(n) + 1);
-    n = query(buffer.data(), static_cast<UINT>(buffer.size()));
-  }
-  if (n == 0 || n >= buffer.size()) return std::wstring();
-  std::wstring folder(buffer.data(), n);
-  while (folder.size() > 3 && folder.back() == L'\\') folder.pop_back();
-  return folder;
-}
-
 // ---------------------------------------------------------------------------------------------
 // Subclassing
 
@@ -51,25 +38,22 @@ const CommonControlsSubclassing& CommonControls() {
     CommonControlsSubclassing found;
     HMODULE module = ::GetModuleHandleW(L"comctl32.dll");
     if (module == nullptr) return found;
-    found.set = reinterpret_cast<SetSubclassFn>(reinterpret_cast<void*>(::GetProcAddress(module, "SetWindowSubclass")));
-    found.remove =
-        reinterpret_cast<RemoveSubclassFn>(reinterpret_cast<void*>(::GetProcAddress(module, "RemoveWindowSubclass")));
-    found.def = reinterpret_cast<DefSubclassFn>(reinterpret_cast<void*>(::GetProcAddress(module, "DefSubclassProc")));
+    found.set = ModuleFunction<SetSubclassFn>(module, "SetWindowSubclass");
+    found.remove = ModuleFunction<RemoveSubclassFn>(module, "RemoveWindowSubclass");
+    found.def = ModuleFunction<DefSubclassFn>(module, "DefSubclassProc");
     if (found.Complete()) return found;
     // Version 5.8 has them by ordinal only; earlier versions may use those ordinals otherwise.
     found = CommonControlsSubclassing();
-    auto getVersion =
-        reinterpret_cast<DLLGETVERSIONPROC>(reinterpret_cast<void*>(::GetProcAddress(module, "DllGetVersion")));
+    auto getVersion = ModuleFunction<DLLGETVERSIONPROC>(module, "DllGetVersion");
     DLLVERSIONINFO version = {};
     version.cbSize = sizeof(version);
     if (getVersion == nullptr || FAILED(getVersion(&version)) ||
         (version.dwMajorVersion < 5 || (version.dwMajorVersion == 5 && version.dwMinorVersion < 80))) {
       return found;
     }
-    found.set = reinterpret_cast<SetSubclassFn>(reinterpret_cast<void*>(::GetProcAddress(module, MAKEINTRESOURCEA(410))));
-    found.remove =
-        reinterpret_cast<RemoveSubclassFn>(reinterpret_cast<void*>(::GetProcAddress(module, MAKEINTRESOURCEA(412))));
-    found.def = reinterpret_cast<DefSubclassFn>(reinterpret_cast<void*>(::GetProcAddress(module, MAKEINTRESOURCEA(413))));
+    found.set = ModuleFunction<SetSubclassFn>(module, MAKEINTRESOURCEA(410));
+    found.remove = ModuleFunction<RemoveSubclassFn>(module, MAKEINTRESOURCEA(412));
+    found.def = ModuleFunction<DefSubclassFn>(module, MAKEINTRESOURCEA(413));
     if (!found.Complete()) found = CommonControlsSubclassing();
     return found;
   }();
@@ -177,10 +161,7 @@ std::wstring SystemWindowsDirectory() {
 
 void InitCommonControlClasses(DWORD classes) {
   using InitFn = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
-  HMODULE module = ::GetModuleHandleW(L"comctl32.dll");
-  auto initEx = module != nullptr
-                    ? reinterpret_cast<InitFn>(reinterpret_cast<void*>(::GetProcAddress(module, "InitCommonControlsEx")))
-                    : nullptr;
+  const auto initEx = ModuleFunction<InitFn>(::GetModuleHandleW(L"comctl32.dll"), "InitCommonControlsEx");
   INITCOMMONCONTROLSEX controls = {sizeof(controls), classes};
   if (initEx == nullptr || !initEx(&controls)) ::InitCommonControls();
 }

@@ -25,8 +25,7 @@ BOOL EnumPrintersW(DWORD flags, LPWSTR name, DWORD level, LPBYTE buffer, DWORD s
   if (g_enumPrintersForTesting != nullptr) {
     return g_enumPrintersForTesting(flags, name, level, buffer, size, needed, returned);
   }
-  using Fn = BOOL(WINAPI*)(DWORD, LPWSTR, DWORD, LPBYTE, DWORD, LPDWORD, LPDWORD);
-  static Fn fn = Entry<Fn>("EnumPrintersW");
+  static EnumPrintersFn fn = Entry<EnumPrintersFn>("EnumPrintersW");
   return fn ? fn(flags, name, level, buffer, size, needed, returned) : Unavailable();
 }
 

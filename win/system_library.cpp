@@ -1,15 +1,28 @@
 #include "win/system_library.h"
 
-#include <string>
+#include <vector>
 
 namespace win {
 
+std::wstring FolderFrom(UINT(WINAPI* query)(LPWSTR, UINT)) {
+  std::vector<wchar_t> buffer(MAX_PATH);
+  UINT n = query(buffer.data(), static_cast<UINT>(buffer.size()));
+  if (n >= buffer.size()) {
+    buffer.resize(static_cast<size_t>(n) + 1);
+    n = query(buffer.data(), static_cast<UINT>(buffer.size()));
+  }
+  if (n == 0 || n >= buffer.size()) return std::wstring();
+  std::wstring folder(buffer.data(), n);
+  while (folder.size() > 3 && folder.back() == L'\\') folder.pop_back();
+  return folder;
+}
+
+std::wstring SystemDirectory() { return FolderFrom(&::GetSystemDirectoryW); }
+
 HMODULE LoadSystemLibrary(const wchar_t* fileName) {
-  wchar_t directory[MAX_PATH] = {};
-  const UINT length = ::GetSystemDirectoryW(directory, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return nullptr;
-  std::wstring path(directory, length);
-  path += L'\\';
+  std::wstring path = SystemDirectory();
+  if (path.empty()) return nullptr;
+  if (path.back() != L'\\') path += L'\\';
   path += fileName;
   return ::LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
@@ -23,12 +36,6 @@ void RestrictDllSearchToSystemDirectory() {
   // Older systems without it at least drop the current directory from the search.
   using SetDllDirectoryFn = BOOL(WINAPI*)(LPCWSTR);
   if (auto setDirectory = SystemFunction<SetDllDirectoryFn>(L"kernel32.dll", "SetDllDirectoryW")) setDirectory(L"");
-}
-
-FARPROC SystemEntry(const wchar_t* fileName, const char* name) {
-  // Loaded by its full path, a DLL the process already has is found again (and stays loaded).
-  HMODULE module = LoadSystemLibrary(fileName);
-  return module != nullptr ? ::GetProcAddress(module, name) : nullptr;
 }
 
 }  // namespace win

@@ -8,21 +8,35 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace win {
+
+// The folder a GetSystemDirectoryW-style `query` gives, without a trailing backslash (a drive's
+// root keeps its own); empty on failure.
+std::wstring FolderFrom(UINT(WINAPI* query)(LPWSTR, UINT));
+// The system directory ("C:\WINDOWS\system32"); empty on failure.
+std::wstring SystemDirectory();
 
 // Loads a DLL from the system directory only (never from the program's folder or the path).
 HMODULE LoadSystemLibrary(const wchar_t* fileName);
 // Restricts the process's DLL search to the system directory where the system offers that.
 void RestrictDllSearchToSystemDirectory();
 
-// The entry point `name` of the system DLL `fileName` (loaded from the system directory and kept),
-// or null when this system's DLL lacks it. Not for the common controls: the manifest binds the
-// process to version 6 side by side, which is not the copy in the system directory.
-FARPROC SystemEntry(const wchar_t* fileName, const char* name);
+// The entry point `name` (or an ordinal, MAKEINTRESOURCEA) of a loaded module as a function of
+// type Fn; null when the module is null or lacks it.
+template <typename Fn>
+Fn ModuleFunction(HMODULE module, const char* name) {
+  return module != nullptr ? reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module, name))) : nullptr;
+}
 
+// The entry point `name` of the system DLL `fileName`, loaded from the system directory and kept
+// (loaded by its full path, a DLL the process already has is found again), or null when this
+// system's DLL lacks it. Not for the common controls: the manifest binds the process to version 6
+// side by side, which is not the copy in the system directory.
 template <typename Fn>
 Fn SystemFunction(const wchar_t* fileName, const char* name) {
-  return reinterpret_cast<Fn>(reinterpret_cast<void*>(SystemEntry(fileName, name)));
+  return ModuleFunction<Fn>(LoadSystemLibrary(fileName), name);
 }
 
 }  // namespace win

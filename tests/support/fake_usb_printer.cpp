@@ -60,7 +60,7 @@ FakeUsbPrinter::~FakeUsbPrinter() {
   m_acceptor.reset();
   std::vector<std::unique_ptr<TestThread>> sessions;
   {
-    TestLockGuard guard(m_lock);
+    std::lock_guard<win::CriticalSection> guard(m_lock);
     sessions.swap(m_sessions);
   }
   sessions.clear();
@@ -71,7 +71,7 @@ FakeUsbPrinter::~FakeUsbPrinter() {
 }
 
 std::vector<unsigned char> FakeUsbPrinter::ReceivedBytes() const {
-  TestLockGuard guard(m_lock);
+  std::lock_guard<win::CriticalSection> guard(m_lock);
   return m_received;
 }
 
@@ -125,7 +125,7 @@ void FakeUsbPrinter::AcceptDataConnections() {
       WriteAll(pipe, m_script.reply);
       answered = true;
     }
-    TestLockGuard guard(m_lock);
+    std::lock_guard<win::CriticalSection> guard(m_lock);
     m_sessionPipes.push_back(pipe);
     m_sessions.emplace_back(new TestThread([this, pipe, connection, answered] {
       if (answered) {
@@ -164,7 +164,7 @@ void FakeUsbPrinter::TakeRequest(HANDLE pipe) {
     DWORD chunk = static_cast<DWORD>(wanted - taken < sizeof(buffer) ? wanted - taken : sizeof(buffer));
     DWORD got = 0;
     if (!ReadSome(pipe, buffer, chunk, got) || got == 0) return;
-    TestLockGuard guard(m_lock);
+    std::lock_guard<win::CriticalSection> guard(m_lock);
     m_received.insert(m_received.end(), buffer, buffer + got);
     taken += got;
   }

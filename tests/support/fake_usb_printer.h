@@ -9,8 +9,11 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
+
+#include "win/handles.h"
 
 namespace kqtest {
 
@@ -35,7 +38,7 @@ struct FakePrinterScript {
 };
 
 // The shipped build's runtime has no std::thread (it needs none), so the fake printer's threads
-// and lock are the system's own.
+// are the system's own.
 class TestThread {
  public:
   explicit TestThread(std::function<void()> body);
@@ -47,30 +50,6 @@ class TestThread {
   static DWORD WINAPI Run(void* self);
   std::function<void()> m_body;
   HANDLE m_handle;
-};
-
-class TestLock {
- public:
-  TestLock() { ::InitializeCriticalSection(&m_section); }
-  ~TestLock() { ::DeleteCriticalSection(&m_section); }
-  TestLock(const TestLock&) = delete;
-  TestLock& operator=(const TestLock&) = delete;
-  void lock() { ::EnterCriticalSection(&m_section); }
-  void unlock() { ::LeaveCriticalSection(&m_section); }
-
- private:
-  CRITICAL_SECTION m_section;
-};
-
-class TestLockGuard {
- public:
-  explicit TestLockGuard(TestLock& lock) : m_lock(lock) { m_lock.lock(); }
-  ~TestLockGuard() { m_lock.unlock(); }
-  TestLockGuard(const TestLockGuard&) = delete;
-  TestLockGuard& operator=(const TestLockGuard&) = delete;
-
- private:
-  TestLock& m_lock;
 };
 
 class FakeUsbPrinter {
@@ -110,7 +89,7 @@ class FakeUsbPrinter {
   HANDLE m_listening;
   std::vector<HANDLE> m_interfaceInstances;
   std::unique_ptr<TestThread> m_acceptor;
-  mutable TestLock m_lock;
+  mutable win::CriticalSection m_lock;
   std::vector<std::unique_ptr<TestThread>> m_sessions;
   std::vector<HANDLE> m_sessionPipes;
   std::vector<unsigned char> m_received;
