@@ -16,18 +16,22 @@ failed=()
 passed=()
 timings=()
 run_start=$(date +%s)
-step() { # name, command...
-  local name="$1"; shift
-  local start=$(date +%s)
-  echo "=== $name"
-  if "$@"; then passed+=("$name"); else failed+=("$name"); echo "*** $name FAILED"; fi
-  timings+=("$(printf '%5d s  %s' $(( $(date +%s) - start )) "$name")")
+note_time() { # name, start
+  timings+=("$(printf '%5d s  %s' $(( $(date +%s) - $2 )) "$1")")
 }
-timed() { # name, command... : a part that is no test, only timed
-  local name="$1"; shift
-  local start=$(date +%s)
+timed() { # name, command... : a part that is no test, only timed (a failure ends the run)
+  local name="$1" start; shift
+  start=$(date +%s)
   "$@"
-  timings+=("$(printf '%5d s  %s' $(( $(date +%s) - start )) "$name")")
+  note_time "$name" "$start"
+}
+step() { # name, command... : a timed test; a failure is noted and the run goes on
+  local name="$1" start status=0; shift
+  echo "=== $name"
+  start=$(date +%s)
+  "$@" || status=$?
+  note_time "$name" "$start"
+  if [ $status -eq 0 ]; then passed+=("$name"); else failed+=("$name"); echo "*** $name FAILED"; fi
 }
 
 # The scenarios that also run in the 32-bit world: the core flows. Every scenario runs in the
