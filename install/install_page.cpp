@@ -33,7 +33,7 @@ void CInstallPage::DoDataExchange(bool) { m_progress = GetDlgItem(IDC_INSTALL_PR
 
 BOOL CInstallPage::OnInitDialog() {
   CWizardPage::OnInitDialog();
-  m_pTitleFont = CreateTitleFont();
+  m_pTitleFont = CreateTitleFont(m_hWnd);
   ApplyTitleFont(IDC_INSTALL_TITLE, m_pTitleFont);
   SetDlgItemText(IDC_INSTALL_TEST_PAGE, win::LoadStringResource(IDS_PRINT_TEST_PAGE));
   return TRUE;

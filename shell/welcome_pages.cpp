@@ -22,7 +22,7 @@ void CWelcomePage::DoDataExchange(bool save) {
 
 BOOL CWelcomePage::OnInitDialog() {
   win::CDialog::OnInitDialog();
-  m_pTitleFont = CreateTitleFont();
+  m_pTitleFont = CreateTitleFont(m_hWnd);
   ApplyTitleFont(IDC_WELCOME_TITLE, m_pTitleFont);
 
   const std::wstring& brand = SetupSettings.g_strBrandName;

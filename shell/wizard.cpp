@@ -44,7 +44,7 @@ void RunHandlingMessages(const std::function<void()>& work) {
   ::WaitForSingleObject(thread.Get(), INFINITE);
 }
 
-HFONT CreateTitleFont() {
+HFONT CreateTitleFont(HWND) {
   return ::CreateFontW(20, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_SWISS, L"Arial");
 }
@@ -79,7 +79,7 @@ BOOL CWizardPage::PumpWait(DWORD totalMs, DWORD sliceMs) {
 
 BOOL CWizardPage::OnInitDialog() {
   win::CDialog::OnInitDialog();
-  m_font.Reset(CreateTitleFont());
+  m_font.Reset(CreateTitleFont(m_hWnd));
   m_brush.Reset(::CreateSolidBrush(RGB(255, 255, 255)));
   return TRUE;
 }

@@ -24,8 +24,8 @@ void WaitHandlingMessages(HANDLE handle);
 // not throw; when no thread can be made it runs here.
 void RunHandlingMessages(const std::function<void()>& work);
 
-// The pages' bold title font: Arial, 20 units high, weight 700. The caller owns it.
-HFONT CreateTitleFont();
+// The pages' bold title font for `dialog`: Arial, 20 units high, weight 700. The caller owns it.
+HFONT CreateTitleFont(HWND dialog);
 
 class CWizardPage : public win::CDialog {
  public:
