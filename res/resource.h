@@ -106,3 +106,8 @@
 #define IDS_HELPER_NOT_RUN 522
 #define IDS_HELPER_NOT_OURS 523
 #define IDS_HELPER_MARKED_FOR_DELETION 524
+// Windows shows it to a person who logs off or restarts while a step runs.
+#define IDS_SHUTDOWN_REASON 525
+// The command-line switches, shown by /? and with a refused command line.
+#define IDS_USAGE 526
+#define IDS_BAD_COMMAND_LINE 527
