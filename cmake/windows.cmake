@@ -35,9 +35,22 @@ if(HELPER_SOURCES)
   set(HELPER_EXE ${CMAKE_BINARY_DIR}/bin/PHelper.exe)
 endif()
 
-# Banner bitmaps are drawn by a script, so that they are reproducible from the repository alone.
-set(GEN_DIR ${CMAKE_BINARY_DIR}/generated)
-set(BANNERS ${GEN_DIR}/banner454.bmp ${GEN_DIR}/banner456.bmp ${GEN_DIR}/banner458.bmp)
+# Banner bitmaps are drawn by a script, so that they are reproducible from the repository alone:
+# each banner at each display scale the program picks from (res/resource.h numbers them).
+set(BANNERS)
+set(BANNER_RC)
+foreach(banner IDB_BANNER_CABLE:454 IDB_BANNER_DETECT:456 IDB_BANNER_WELCOME:458)
+  string(REPLACE ":" ";" banner ${banner})
+  list(GET banner 0 banner_name)
+  list(GET banner 1 banner_id)
+  set(scale_index 0)
+  foreach(dpi 96 120 144 192)
+    set(bitmap ${GEN_DIR}/banner${banner_id}-${dpi}.bmp)
+    list(APPEND BANNERS ${bitmap})
+    string(APPEND BANNER_RC "${banner_name} + ${scale_index} * IDB_BANNER_SCALE_STEP BITMAP \"${bitmap}\"\n")
+    math(EXPR scale_index "${scale_index} + 1")
+  endforeach()
+endforeach()
 add_custom_command(OUTPUT ${BANNERS}
   COMMAND python3 ${CMAKE_SOURCE_DIR}/res/make_banners.py ${GEN_DIR}
   DEPENDS ${CMAKE_SOURCE_DIR}/res/make_banners.py
@@ -53,14 +66,14 @@ else()
 endif()
 set(MANIFEST ${GEN_DIR}/kqsetup.manifest)
 configure_file(${CMAKE_SOURCE_DIR}/res/kqsetup.manifest.in ${MANIFEST} @ONLY)
+set(VERSION_RC ${GEN_DIR}/version.rc)
+configure_file(${CMAKE_SOURCE_DIR}/res/version.rc.in ${VERSION_RC} @ONLY)
 
 set(RC_FILE ${CMAKE_SOURCE_DIR}/res/kqsetup.rc)
 # The .rc script includes the files made by the build through this generated fragment, with
 # absolute paths, so that windres finds them whatever its working directory.
 set(GEN_RC "CREATEPROCESS_MANIFEST_RESOURCE_ID RT_MANIFEST \"${MANIFEST}\"\n")
-string(APPEND GEN_RC "IDB_BANNER_CABLE BITMAP \"${GEN_DIR}/banner454.bmp\"\n")
-string(APPEND GEN_RC "IDB_BANNER_DETECT BITMAP \"${GEN_DIR}/banner456.bmp\"\n")
-string(APPEND GEN_RC "IDB_BANNER_WELCOME BITMAP \"${GEN_DIR}/banner458.bmp\"\n")
+string(APPEND GEN_RC "${BANNER_RC}")
 if(HELPER_EXE)
   string(APPEND GEN_RC "IDR_HELPER_PAYLOAD WIN7 \"${HELPER_EXE}\"\n")
 endif()
@@ -73,7 +86,7 @@ endif()
 set_source_files_properties(${RC_FILE} PROPERTIES OBJECT_DEPENDS "${BANNERS};${CMAKE_SOURCE_DIR}/res/resource.h;${MANIFEST};${HELPER_EXE}")
 
 # The resources as an object library, so that the tests carry the same string table and dialogs.
-add_library(kqres OBJECT ${RC_FILE})
+add_library(kqres OBJECT ${RC_FILE} ${VERSION_RC})
 target_include_directories(kqres PRIVATE ${CMAKE_SOURCE_DIR}/res ${GEN_DIR} ${CMAKE_BINARY_DIR}/bin)
 target_compile_definitions(kqres PRIVATE ${RC_DEFINES})
 add_dependencies(kqres banners)

@@ -1,114 +1,135 @@
 #!/usr/bin/env python3
-"""Draws the three wizard banners (160 x 310 pixels, 24-bit BMP) from code, so that the same
-repository always yields the same bytes. Usage: make_banners.py OUTPUT_DIR"""
+"""Draws the three wizard banners (24-bit BMP) from code, so that the same repository always yields
+the same bytes, once for each display scale the program picks from: 160 x 310 pixels at 96 DPI and
+1.25, 1.5 and 2 times that. Each size is drawn, not stretched from another, so that its edges stay
+sharp. Writes banner<id>-<dpi>.bmp. Usage: make_banners.py OUTPUT_DIR"""
 import math
 import os
 import struct
 import sys
 
-W, H = 160, 310
+BASE_W, BASE_H = 160, 310
+DPIS = (96, 120, 144, 192)
 
 
 def blend(a, b, t):
     return tuple(int(round(a[i] + (b[i] - a[i]) * t)) for i in range(3))
 
 
-def canvas(top, bottom):
-    rows = []
-    for y in range(H):
-        c = blend(top, bottom, y / (H - 1))
-        rows.append([c] * W)
-    return rows
+class Banner:
+    """A canvas at one scale; drawing calls take coordinates of the 96-DPI banner."""
+
+    def __init__(self, dpi, top, bottom):
+        self.dpi = dpi
+        self.scale = dpi / 96.0
+        self.w = self.s(BASE_W)
+        self.h = self.s(BASE_H)
+        self.px = [[blend(top, bottom, y / (self.h - 1))] * self.w for y in range(self.h)]
+
+    def s(self, v):
+        """A length or position of the 96-DPI banner at this scale, rounded half up."""
+        return int(math.floor(v * self.scale + 0.5))
+
+    def rect(self, x0, y0, x1, y1, color):
+        """Fills a rectangle given in pixels of this canvas."""
+        for y in range(max(0, y0), min(self.h, y1)):
+            row = self.px[y]
+            for x in range(max(0, x0), min(self.w, x1)):
+                row[x] = color
+
+    def disc(self, cx, cy, r, color, ring=None):
+        """A filled disc, or a ring `ring` pixels wide, in pixels of this canvas."""
+        for y in range(max(0, cy - r - 1), min(self.h, cy + r + 2)):
+            for x in range(max(0, cx - r - 1), min(self.w, cx + r + 2)):
+                d = math.hypot(x - cx, y - cy)
+                if ring is None and d <= r:
+                    self.px[y][x] = color
+                elif ring is not None and r - ring <= d <= r:
+                    self.px[y][x] = color
+
+    def waves(self, seed):
+        # Soft diagonal bands give each banner some depth without any text; they are placed in
+        # 96-DPI coordinates, so every scale shows the same bands.
+        for y in range(self.h):
+            row = self.px[y]
+            for x in range(self.w):
+                v = math.sin((x / self.scale + y / self.scale * 0.6 + seed * 37) / 23.0)
+                if v > 0.92:
+                    row[x] = blend(row[x], (255, 255, 255), 0.10)
+
+    def printer(self, x, y, body, paper, accent):
+        s = self.s
+        cx, cy = s(x), s(y)
+        self.rect(cx - s(30), cy - s(34), cx + s(30), cy - s(8), paper)          # paper in the tray
+        self.rect(cx - s(44), cy - s(10), cx + s(44), cy + s(26), body)          # body
+        self.rect(cx - s(44), cy - s(10), cx + s(44), cy - s(6), blend(body, (255, 255, 255), 0.3))
+        self.rect(cx - s(34), cy + s(12), cx + s(34), cy + s(16), blend(body, (0, 0, 0), 0.35))  # output slot
+        self.rect(cx - s(26), cy + s(16), cx + s(26), cy + s(40), paper)         # printed page
+        for i in range(4):
+            self.rect(cx - s(20), cy + s(21 + i * 5), cx + s(20 - i * 7), cy + s(23 + i * 5), accent)
+        self.disc(cx + s(34), cy, s(3), (90, 220, 120))                          # power lamp
+
+    def cable(self, x, y, color):
+        s = self.s
+        x0, y0 = s(x), s(y)
+        length = s(120)
+        for i in range(length):
+            cx = x0 + int(18 * self.scale * math.sin(i / (14.0 * self.scale)))
+            self.rect(cx - s(2), y0 + i, cx + s(3), y0 + i + 1, color)
+        self.rect(x0 - s(8), y0 + length, x0 + s(9), y0 + length + s(20), (230, 230, 235))   # plug
+        self.rect(x0 - s(5), y0 + length + s(20), x0 + s(6), y0 + length + s(30), (160, 165, 175))
+
+    def magnifier(self, x, y, color):
+        s = self.s
+        cx, cy = s(x), s(y)
+        self.disc(cx, cy, s(26), color, ring=s(6))
+        for i in range(s(30)):
+            self.rect(cx + s(18) + i, cy + s(18) + i, cx + s(26) + i, cy + s(24) + i, color)
+
+    def write(self, path):
+        row_bytes = self.w * 3
+        pad = (4 - row_bytes % 4) % 4
+        data = bytearray()
+        for y in range(self.h - 1, -1, -1):          # bottom-up rows
+            for (r, g, b) in self.px[y]:
+                data += bytes((b, g, r))
+            data += b"\0" * pad
+        per_metre = int(round(self.dpi / 0.0254))
+        header = struct.pack("<2sIHHI", b"BM", 14 + 40 + len(data), 0, 0, 54)
+        info = struct.pack("<IiiHHIIiiII", 40, self.w, self.h, 1, 24, 0, len(data), per_metre, per_metre, 0, 0)
+        with open(path, "wb") as f:
+            f.write(header + info + data)
 
 
-def rect(px, x0, y0, x1, y1, color):
-    for y in range(max(0, y0), min(H, y1)):
-        row = px[y]
-        for x in range(max(0, x0), min(W, x1)):
-            row[x] = color
+def welcome(dpi):
+    b = Banner(dpi, (18, 52, 110), (64, 150, 220))
+    b.waves(1)
+    b.printer(80, 150, (215, 220, 230), (250, 250, 248), (64, 150, 220))
+    return b
 
 
-def disc(px, cx, cy, r, color, ring=None):
-    for y in range(max(0, cy - r - 1), min(H, cy + r + 2)):
-        for x in range(max(0, cx - r - 1), min(W, cx + r + 2)):
-            d = math.hypot(x - cx, y - cy)
-            if ring is None and d <= r:
-                px[y][x] = color
-            elif ring is not None and r - ring <= d <= r:
-                px[y][x] = color
+def cable_guide(dpi):
+    b = Banner(dpi, (14, 70, 90), (40, 170, 170))
+    b.waves(2)
+    b.printer(80, 90, (215, 220, 230), (250, 250, 248), (40, 170, 170))
+    b.cable(80, 135, (235, 235, 240))
+    return b
 
 
-def waves(px, seed):
-    # Soft diagonal bands give each banner some depth without any text.
-    for y in range(H):
-        for x in range(W):
-            v = math.sin((x + y * 0.6 + seed * 37) / 23.0)
-            if v > 0.92:
-                c = px[y][x]
-                px[y][x] = blend(c, (255, 255, 255), 0.10)
-
-
-def printer(px, cx, cy, body, paper, accent):
-    rect(px, cx - 30, cy - 34, cx + 30, cy - 8, paper)           # paper in the tray
-    rect(px, cx - 44, cy - 10, cx + 44, cy + 26, body)           # body
-    rect(px, cx - 44, cy - 10, cx + 44, cy - 6, blend(body, (255, 255, 255), 0.3))
-    rect(px, cx - 34, cy + 12, cx + 34, cy + 16, blend(body, (0, 0, 0), 0.35))  # output slot
-    rect(px, cx - 26, cy + 16, cx + 26, cy + 40, paper)          # printed page
-    for i in range(4):
-        rect(px, cx - 20, cy + 21 + i * 5, cx + 20 - i * 7, cy + 23 + i * 5, accent)
-    disc(px, cx + 34, cy, 3, (90, 220, 120))                     # power lamp
-
-
-def cable(px, x0, y0, color):
-    for i in range(120):
-        x = x0 + int(18 * math.sin(i / 14.0))
-        rect(px, x - 2, y0 + i, x + 3, y0 + i + 1, color)
-    rect(px, x0 - 8, y0 + 120, x0 + 9, y0 + 140, (230, 230, 235))   # plug
-    rect(px, x0 - 5, y0 + 140, x0 + 6, y0 + 150, (160, 165, 175))
-
-
-def magnifier(px, cx, cy, color):
-    disc(px, cx, cy, 26, color, ring=6)
-    for i in range(30):
-        rect(px, cx + 18 + i, cy + 18 + i, cx + 26 + i, cy + 24 + i, color)
-
-
-def write_bmp(path, px):
-    row_bytes = W * 3
-    pad = (4 - row_bytes % 4) % 4
-    data = bytearray()
-    for y in range(H - 1, -1, -1):          # bottom-up rows
-        for (r, g, b) in px[y]:
-            data += bytes((b, g, r))
-        data += b"\0" * pad
-    header = struct.pack("<2sIHHI", b"BM", 14 + 40 + len(data), 0, 0, 54)
-    info = struct.pack("<IiiHHIIiiII", 40, W, H, 1, 24, 0, len(data), 2835, 2835, 0, 0)
-    with open(path, "wb") as f:
-        f.write(header + info + data)
+def detection(dpi):
+    b = Banner(dpi, (40, 30, 100), (120, 100, 210))
+    b.waves(3)
+    b.printer(80, 120, (215, 220, 230), (250, 250, 248), (120, 100, 210))
+    b.magnifier(95, 200, (255, 210, 90))
+    return b
 
 
 def main():
     out = sys.argv[1] if len(sys.argv) > 1 else "."
     os.makedirs(out, exist_ok=True)
-    navy, sky = (18, 52, 110), (64, 150, 220)
-    paper, accent = (250, 250, 248), (64, 150, 220)
-
-    welcome = canvas(navy, sky)
-    waves(welcome, 1)
-    printer(welcome, 80, 150, (215, 220, 230), paper, accent)
-    write_bmp(os.path.join(out, "banner458.bmp"), welcome)
-
-    cable_page = canvas((14, 70, 90), (40, 170, 170))
-    waves(cable_page, 2)
-    printer(cable_page, 80, 90, (215, 220, 230), paper, (40, 170, 170))
-    cable(cable_page, 80, 135, (235, 235, 240))
-    write_bmp(os.path.join(out, "banner454.bmp"), cable_page)
-
-    detect = canvas((40, 30, 100), (120, 100, 210))
-    waves(detect, 3)
-    printer(detect, 80, 120, (215, 220, 230), paper, (120, 100, 210))
-    magnifier(detect, 95, 200, (255, 210, 90))
-    write_bmp(os.path.join(out, "banner456.bmp"), detect)
+    for banner_id, draw in ((458, welcome), (454, cable_guide), (456, detection)):
+        for dpi in DPIS:
+            draw(dpi).write(os.path.join(out, "banner%d-%d.bmp" % (banner_id, dpi)))
 
 
 if __name__ == "__main__":
