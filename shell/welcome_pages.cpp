@@ -22,6 +22,7 @@ void CWelcomePage::DoDataExchange(bool save) {
 
 BOOL CWelcomePage::OnInitDialog() {
   win::CDialog::OnInitDialog();
+  ApplyBanner();
   m_pTitleFont = CreateTitleFont(m_hWnd);
   ApplyTitleFont(IDC_WELCOME_TITLE, m_pTitleFont);
 

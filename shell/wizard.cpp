@@ -1,6 +1,7 @@
 #include "shell/wizard.h"
 
 #include "res/resource.h"
+#include "shell/display_scale_core.h"
 #include "win/app.h"
 
 BOOL PumpMessages() {
@@ -44,9 +45,65 @@ void RunHandlingMessages(const std::function<void()>& work) {
   ::WaitForSingleObject(thread.Get(), INFINITE);
 }
 
-HFONT CreateTitleFont(HWND) {
-  return ::CreateFontW(20, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_SWISS, L"Arial");
+HFONT CreateTitleFont(HWND dialog) {
+  // The dialog font is made for the display's scale: the title keeps its proportion to it.
+  long dialogFontHeight = 0;
+  HFONT dialogFont = dialog ? reinterpret_cast<HFONT>(::SendMessageW(dialog, WM_GETFONT, 0, 0)) : nullptr;
+  LOGFONTW logFont = {};
+  if (dialogFont != nullptr && ::GetObjectW(dialogFont, sizeof(logFont), &logFont) == sizeof(logFont)) {
+    dialogFontHeight = logFont.lfHeight;
+  }
+  return ::CreateFontW(TitleFontHeight(dialogFontHeight), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_SWISS, L"Arial");
+}
+
+namespace {
+
+// The banner each page's template shows, as drawn for 96 DPI.
+UINT BannerOf(UINT templateId) {
+  switch (templateId) {
+    case IDD_WELCOME_PAGE:
+    case IDD_INSTALL_PAGE:
+      return IDB_BANNER_WELCOME;
+    case IDD_CABLE_GUIDE_PAGE:
+      return IDB_BANNER_CABLE;
+    case IDD_DETECT_PAGE:
+      return IDB_BANNER_DETECT;
+    default:
+      return 0;
+  }
+}
+
+HWND FindBannerPicture(HWND page) {
+  for (HWND child = ::GetWindow(page, GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT)) {
+    wchar_t className[16] = {};
+    ::GetClassNameW(child, className, 16);
+    if (::lstrcmpiW(className, L"Static") == 0 && (::GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_BITMAP) {
+      return child;
+    }
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+void CWizardPage::ApplyBanner() {
+  const UINT banner = BannerOf(m_nTemplateId);
+  HWND picture = FindBannerPicture(m_hWnd);
+  if (banner == 0 || picture == nullptr) return;
+  HDC dc = ::GetDC(m_hWnd);
+  const int dpi = dc ? ::GetDeviceCaps(dc, LOGPIXELSY) : 0;
+  if (dc) ::ReleaseDC(m_hWnd, dc);
+  const int scale = BannerScaleIndex(dpi);
+  if (scale == 0) return;
+  HBITMAP bitmap = ::LoadBitmapW(win::ResourceModule(), MAKEINTRESOURCEW(banner + scale * IDB_BANNER_SCALE_STEP));
+  if (bitmap == nullptr) return;
+  m_banner.Reset(bitmap);
+  // The picture sizes itself to the new bitmap. The one it loaded from the template is no longer
+  // its own once replaced: it is deleted here.
+  HGDIOBJ previous = reinterpret_cast<HGDIOBJ>(
+      ::SendMessageW(picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap)));
+  if (previous != nullptr && previous != bitmap) ::DeleteObject(previous);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -79,6 +136,7 @@ BOOL CWizardPage::PumpWait(DWORD totalMs, DWORD sliceMs) {
 
 BOOL CWizardPage::OnInitDialog() {
   win::CDialog::OnInitDialog();
+  ApplyBanner();
   m_font.Reset(CreateTitleFont(m_hWnd));
   m_brush.Reset(::CreateSolidBrush(RGB(255, 255, 255)));
   return TRUE;

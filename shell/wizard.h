@@ -24,7 +24,8 @@ void WaitHandlingMessages(HANDLE handle);
 // not throw; when no thread can be made it runs here.
 void RunHandlingMessages(const std::function<void()>& work);
 
-// The pages' bold title font for `dialog`: Arial, 20 units high, weight 700. The caller owns it.
+// The pages' bold title font for `dialog`: Arial, weight 700, 20 pixels high with the dialog font
+// of 96 DPI and in proportion to `dialog`'s own font at any other display scale. The caller owns it.
 HFONT CreateTitleFont(HWND dialog);
 
 class CWizardPage : public win::CDialog {
@@ -62,9 +63,13 @@ class CWizardPage : public win::CDialog {
   void OnCancel() override;
   // Sets a bold title font on a control, with redraw.
   void ApplyTitleFont(int controlId, HFONT font) const;
+  // Gives the page's banner picture the bitmap drawn for the display's scale (the template names
+  // the one for 96 DPI, which stays where the scale is 96 DPI or its bitmap cannot be loaded).
+  void ApplyBanner();
 
   win::ScopedFont m_font;
   win::ScopedBrush m_brush;
+  win::ScopedBitmap m_banner;
 };
 
 class CWizardDialog : public win::CDialog {
