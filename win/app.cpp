@@ -4,11 +4,14 @@
 #include <utility>
 #include <vector>
 
+#include "win/setup_log.h"
+
 namespace win {
 namespace {
 
 HINSTANCE g_resourceModule = nullptr;
 HWND g_mainWindow = nullptr;
+bool g_unattended = false;
 MessageBoxHook& Hook() {
   static MessageBoxHook hook;
   return hook;
@@ -87,9 +90,50 @@ void ReportFailedCallback() noexcept {
 
 void SetMessageBoxHook(MessageBoxHook hook) { Hook() = std::move(hook); }
 
+void SetUnattended(bool unattended) { g_unattended = unattended; }
+bool IsUnattended() { return g_unattended; }
+
+namespace {
+
+// The button a box's Enter would press.
+int DefaultAnswer(UINT type) {
+  const UINT buttons = type & MB_TYPEMASK;
+  const bool second = (type & MB_DEFMASK) == MB_DEFBUTTON2;
+  switch (buttons) {
+    case MB_OKCANCEL: return second ? IDCANCEL : IDOK;
+    case MB_YESNO: return second ? IDNO : IDYES;
+    case MB_YESNOCANCEL: return second ? IDNO : IDYES;
+    case MB_RETRYCANCEL: return second ? IDCANCEL : IDRETRY;
+    case MB_ABORTRETRYIGNORE: return second ? IDRETRY : IDABORT;
+    default: return IDOK;
+  }
+}
+
+const wchar_t* AnswerName(int answer) {
+  switch (answer) {
+    case IDOK: return L"OK";
+    case IDCANCEL: return L"Cancel";
+    case IDYES: return L"Yes";
+    case IDNO: return L"No";
+    case IDRETRY: return L"Retry";
+    case IDABORT: return L"Abort";
+    case IDIGNORE: return L"Ignore";
+    default: return L"none";
+  }
+}
+
+}  // namespace
+
 int ShowMessageBox(HWND owner, const std::wstring& text, const std::wstring& caption, UINT type) {
-  if (Hook()) return Hook()(owner, text, caption, type);
-  return ::MessageBoxW(owner, text.c_str(), caption.c_str(), type);
+  if (g_unattended) {
+    const int answer = DefaultAnswer(type);
+    Log(L"message (not shown, unattended) \"%s\": %s", caption, text);
+    return answer;
+  }
+  Log(L"message box \"%s\": %s", caption, text);
+  const int answer = Hook() ? Hook()(owner, text, caption, type) : ::MessageBoxW(owner, text.c_str(), caption.c_str(), type);
+  Log(L"answered: %s", AnswerName(answer));
+  return answer;
 }
 
 int AppMessageBox(HWND owner, const std::wstring& text, UINT type) {

@@ -38,7 +38,12 @@ void ReportFailedCallback() noexcept;
 // The application title: the executable's file name without its extension ("KQSetup").
 std::wstring ApplicationTitle();
 
-// Every message box of the program goes through here. Tests install a hook that answers instead
+// An unattended run shows no window and no message box at any time: every box is written to the
+// setup log instead and answered with its default button.
+void SetUnattended(bool unattended);
+bool IsUnattended();
+
+// Every message box of the program goes through here, and into the setup log with its answer. Tests install a hook that answers instead
 // of showing a window; the hook receives owner, text, caption and style and returns the answer.
 using MessageBoxHook = std::function<int(HWND owner, const std::wstring& text, const std::wstring& caption, UINT type)>;
 void SetMessageBoxHook(MessageBoxHook hook);
