@@ -46,8 +46,13 @@ class ScopedObject {
   }
 
  private:
+  // The caller may still be about to read the error of the call that failed: closing keeps it.
   void Close() {
-    if (Traits::IsValid(m_h)) Traits::Close(m_h);
+    if (Traits::IsValid(m_h)) {
+      const DWORD error = ::GetLastError();
+      Traits::Close(m_h);
+      ::SetLastError(error);
+    }
     m_h = Traits::Invalid();
   }
   Handle m_h;
