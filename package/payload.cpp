@@ -102,10 +102,11 @@ bool WriteResourceFile(const wchar_t* typeName, WORD resourceId, const std::wstr
     // refuse to be overwritten: it is our file, so those attributes go first.
     constexpr DWORD kBlocking = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & kBlocking) != 0) {
-      ::SetFileAttributesW(path.c_str(), (attributes & ~kBlocking) | FILE_ATTRIBUTE_ARCHIVE);
-    }
+    const bool cleared = attributes != INVALID_FILE_ATTRIBUTES && (attributes & kBlocking) != 0 &&
+                         ::SetFileAttributesW(path.c_str(), (attributes & ~kBlocking) | FILE_ATTRIBUTE_ARCHIVE);
     const WriteOutcome outcome = WriteWholeFile(path, content);
+    // An old copy that could not be replaced stays exactly as it was, attributes included.
+    if (cleared && outcome == WriteOutcome::kNotOpened) ::SetFileAttributesW(path.c_str(), attributes);
     Trace(FormatString(outcome == WriteOutcome::kWritten ? L"Overwrite file success\uFF08name\uFF1A%s\uFF09"
                                                          : L"Overwrite file failure\uFF08name\uFF1A%s\uFF09",
                        fileName));

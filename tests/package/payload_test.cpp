@@ -119,6 +119,19 @@ TEST_F(WriteResourceFileTest, LockedDifferingFileIsReportedAndKept) {
 
   lock.Reset();
   EXPECT_EQ(OnDisk(m_path), old);
+
+  // Marked read-only and hidden, and held open by a reader that lets others change its
+  // attributes: the overwrite fails, and the old copy keeps its attributes as well.
+  const DWORD attributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN;
+  ASSERT_TRUE(::SetFileAttributesW(m_path.c_str(), attributes));
+  lock.Reset(::CreateFileW(m_path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(lock);
+  EXPECT_FALSE(WriteResourceFile(kType, kId, m_folder.Path(), L"PHelper.exe"));
+  lock.Reset();
+  EXPECT_EQ(OnDisk(m_path), old);
+  EXPECT_EQ(::GetFileAttributesW(m_path.c_str()) & attributes, attributes);
+  ::SetFileAttributesW(m_path.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 TEST_F(WriteResourceFileTest, UnwritableFolderFails) {
