@@ -47,5 +47,20 @@ bool BuildDriverInstallParameters(const std::wstring& printerName, const std::ws
 std::wstring Rundll32PathFor(bool underWow64, const std::wstring& systemDirectory,
                              const std::wstring& windowsDirectory);
 
+enum class Wow64State { kNative, kWow64, kUnknown };
+
+struct Rundll32Launch {
+  std::wstring path;        // empty when the needed folder is unknown
+  bool withoutRedirection;  // start it with WOW64's file-system redirection off
+};
+
+// How to start the native rundll32.exe. Under WOW64 it is Sysnative's when that exists
+// (`sysnativeFound`: "<windowsDirectory>\Sysnative\rundll32.exe" is there for this process);
+// 64-bit Windows XP and Server 2003 without Microsoft's update have no Sysnative, and there it is
+// "<systemDirectory>\rundll32.exe" started with the redirection off. A WOW64 query that failed
+// counts as WOW64 when Sysnative is there: only WOW64 processes see that folder.
+Rundll32Launch ChooseRundll32(Wow64State state, bool sysnativeFound, const std::wstring& systemDirectory,
+                              const std::wstring& windowsDirectory);
+
 // The parameters of the test page: " printui.dll,PrintUIEntry /k /n "<printerName>"".
 std::wstring BuildTestPageParameters(const std::wstring& printerName);

@@ -184,9 +184,9 @@ TEST_F(DriverCommandsTest, AListingThatFailsAfterTheCommandIsNoSuccess) {
   g_enumCalls = 0;
   win::spooler::SetEnumPrintersForTesting(&SpoolerGoneAfterFirstListing);
   CInstallPage page(nullptr);
-  const int result = page.InstallPrinter();
+  const InstallResult result = page.InstallPrinter();
   win::spooler::SetEnumPrintersForTesting(nullptr);
-  EXPECT_EQ(30, result);
+  EXPECT_EQ(InstallResult::kUnknownError, result);
   EXPECT_TRUE(page.InstalledPrinter().empty());
   ASSERT_EQ(1u, boxes.boxes.size());
   EXPECT_EQ(L"枚举打印机信息失败。错误代码：1722", boxes.boxes[0].text);

@@ -130,6 +130,27 @@ TEST(Rundll32PathTest, NativeOneOnEverySystem) {
   EXPECT_EQ(L"", Rundll32PathFor(false, L"", L"C:\\WINDOWS"));
 }
 
+// Sysnative exists only for 32-bit programs on 64-bit Windows, and 64-bit Windows XP and Server
+// 2003 lack it without Microsoft's update.
+TEST(Rundll32PathTest, ChoiceUnderWow64WithAndWithoutSysnative) {
+  const std::wstring system = L"C:\\WINDOWS\\system32", windows = L"C:\\WINDOWS";
+  const std::wstring native = L"C:\\WINDOWS\\system32\\rundll32.exe", sysnative = L"C:\\WINDOWS\\Sysnative\\rundll32.exe";
+  struct Case {
+    Wow64State state;
+    bool sysnativeFound;
+    std::wstring path;
+    bool withoutRedirection;
+  };
+  for (const Case& c : {Case{Wow64State::kNative, false, native, false}, Case{Wow64State::kWow64, true, sysnative, false},
+                        Case{Wow64State::kWow64, false, native, true}, Case{Wow64State::kUnknown, true, sysnative, false},
+                        Case{Wow64State::kUnknown, false, native, false}}) {
+    const Rundll32Launch launch = ChooseRundll32(c.state, c.sysnativeFound, system, windows);
+    EXPECT_EQ(launch.path, c.path) << static_cast<int>(c.state) << c.sysnativeFound;
+    EXPECT_EQ(launch.withoutRedirection, c.withoutRedirection) << static_cast<int>(c.state) << c.sysnativeFound;
+  }
+  EXPECT_EQ(ChooseRundll32(Wow64State::kWow64, false, L"", windows).path, L"");
+}
+
 TEST(TestPageParametersTest, ExactTextWithCopySuffix) {
   EXPECT_EQ(L" printui.dll,PrintUIEntry /k /n \"KQ-80 (副本 2)\"", BuildTestPageParameters(L"KQ-80 (副本 2)"));
   EXPECT_EQ(L" printui.dll,PrintUIEntry /k /n \"\"", BuildTestPageParameters(L""));
