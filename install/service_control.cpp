@@ -1,16 +1,62 @@
 #include "install/service_control.h"
 
+#include <mutex>
 #include <vector>
 
 #include "install/service_control_core.h"
 #include "win/handles.h"
+#include "win/setup_log.h"
 
 namespace {
 
 constexpr DWORD kServiceType = SERVICE_WIN32_OWN_PROCESS | SERVICE_INTERACTIVE_PROCESS;
 constexpr DWORD kHelperRunPauseMs = 1000;
 
+// The helper run in progress, if any: it runs on a thread of its own, and the session may end
+// meanwhile (WM_ENDSESSION reaches the window's thread). Each step of the run holds the lock, so
+// that the end of the session finds the service between steps.
+struct ActiveHelperRun {
+  win::CriticalSection lock;
+  bool running = false;
+  bool abandoned = false;
+  std::wstring serviceName;
+  std::wstring binaryPath;
+};
+
+ActiveHelperRun& ActiveRun() {
+  static ActiveHelperRun* run = new ActiveHelperRun();  // used from two threads until the end
+  return *run;
+}
+
+void LogStep(const wchar_t* step, int result, DWORD error) {
+  if (result) {
+    win::Log(L"helper service: %s: done", step);
+  } else {
+    win::Log(L"helper service: %s: failed, error %d", step, static_cast<unsigned long>(error));
+  }
+}
+
+// Whether the named service is registered with `binaryPath` (ours). False when it is not
+// registered or its configuration cannot be read.
+bool IsOurRegistration(const CServiceControl& control, const std::wstring& binaryPath) {
+  std::wstring registered;
+  return control.QueryBinaryPath(registered) && IsSameServicePath(registered, binaryPath);
+}
+
 }  // namespace
+
+const wchar_t* DescribeHelperRun(HelperRun outcome) {
+  switch (outcome) {
+    case HelperRun::kRan: return L"ran and was removed";
+    case HelperRun::kNotOurs: return L"a service of that name runs another program: left alone";
+    case HelperRun::kMarkedForDeletion: return L"the name is marked for deletion until the system restarts";
+    case HelperRun::kNotStarted: return L"could not be started";
+    case HelperRun::kNotStopped: return L"could not be stopped: the device values were not moved";
+    case HelperRun::kNotRemoved: return L"could not be removed: it stays registered";
+    case HelperRun::kAbandoned: return L"cut short: the session ended";
+  }
+  return L"unknown";
+}
 
 CServiceControl::CServiceControl()
     : m_hSCManager(::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS)),
@@ -91,6 +137,30 @@ bool CServiceControl::QueryBinaryPath(std::wstring& path) const {
   return true;
 }
 
+namespace {
+
+// Marks the run as in progress for AbandonHelperServiceRun, for as long as it lasts.
+class ActiveRunScope {
+ public:
+  ActiveRunScope(const std::wstring& serviceName, const std::wstring& binaryPath) {
+    ActiveHelperRun& run = ActiveRun();
+    std::lock_guard<win::CriticalSection> hold(run.lock);
+    run.running = true;
+    run.abandoned = false;
+    run.serviceName = serviceName;
+    run.binaryPath = binaryPath;
+  }
+  ~ActiveRunScope() {
+    ActiveHelperRun& run = ActiveRun();
+    std::lock_guard<win::CriticalSection> hold(run.lock);
+    run.running = false;
+  }
+  ActiveRunScope(const ActiveRunScope&) = delete;
+  ActiveRunScope& operator=(const ActiveRunScope&) = delete;
+};
+
+}  // namespace
+
 HelperRunResult RunHelperServiceOnce(const std::wstring& serviceName, const std::wstring& binaryPath,
                                      const std::function<void(DWORD)>& pause) {
   CServiceControl control;
@@ -98,20 +168,31 @@ HelperRunResult RunHelperServiceOnce(const std::wstring& serviceName, const std:
   control.SetServiceName(serviceName.c_str());
   control.SetBinaryPath(binaryPath.c_str());
   control.SetAutoStart(1);
-  if (!control.Create()) {
+  ActiveRunScope scope(serviceName, binaryPath);
+  ActiveHelperRun& active = ActiveRun();
+  // Runs one step of the run unless the session has ended; false when it has.
+  const auto step = [&active](const wchar_t* name, const std::function<int()>& action, CServiceControl& on) {
+    std::lock_guard<win::CriticalSection> hold(active.lock);
+    if (active.abandoned) return false;
+    const int result = action();
+    LogStep(name, result, on.LastError());
+    return true;
+  };
+  const HelperRunResult abandoned = {HelperRun::kAbandoned, ERROR_SHUTDOWN_IN_PROGRESS};
+
+  win::Log(L"helper service: \"%s\" with %s, automatic start, local system account", serviceName, binaryPath);
+  if (!step(L"create", [&] { return control.Create(); }, control)) return abandoned;
+  if (control.LastError() != ERROR_SUCCESS) {
     const DWORD error = control.LastError();
     // Until the system restarts, the name belongs to a registration on its way out.
     if (error == ERROR_SERVICE_MARKED_FOR_DELETE) return {HelperRun::kMarkedForDeletion, error};
     // A registration of that name may be ours, left by a run that was cut short; another
     // product's service is none of our business.
-    std::wstring registered;
-    if (error == ERROR_SERVICE_EXISTS &&
-        (!control.QueryBinaryPath(registered) || !IsSameServicePath(registered, binaryPath))) {
-      return {HelperRun::kNotOurs, error};
-    }
+    if (error == ERROR_SERVICE_EXISTS && !IsOurRegistration(control, binaryPath)) return {HelperRun::kNotOurs, error};
   }
+  if (!step(L"start", [&] { return control.Start(); }, control)) return abandoned;
   // A service that still runs from a run cut short has been started all the same.
-  const bool started = control.Start() || control.LastError() == ERROR_SERVICE_ALREADY_RUNNING;
+  const bool started = control.LastError() == ERROR_SUCCESS || control.LastError() == ERROR_SERVICE_ALREADY_RUNNING;
   const DWORD startError = started ? ERROR_SUCCESS : control.LastError();
   const auto wait = [&pause](DWORD ms) {
     if (pause) {
@@ -121,8 +202,64 @@ HelperRunResult RunHelperServiceOnce(const std::wstring& serviceName, const std:
     }
   };
   wait(kHelperRunPauseMs);
-  control.Stop();
+  if (!step(L"stop", [&] { return control.Stop(); }, control)) return abandoned;
+  const DWORD stopError = control.LastError();
   wait(kHelperRunPauseMs);
-  control.Delete();
-  return {started ? HelperRun::kRan : HelperRun::kNotStarted, startError};
+  if (!step(L"delete", [&] { return control.Delete(); }, control)) return abandoned;
+  const DWORD deleteError = control.LastError();
+  // Each of the three is needed: without the stop the values were not moved, and a registration
+  // left behind starts the helper at every boot.
+  if (!started) return {HelperRun::kNotStarted, startError};
+  if (stopError != ERROR_SUCCESS) return {HelperRun::kNotStopped, stopError};
+  if (deleteError != ERROR_SUCCESS) return {HelperRun::kNotRemoved, deleteError};
+  return {HelperRun::kRan, ERROR_SUCCESS};
+}
+
+namespace {
+
+// Stops and removes the named service, which must be ours; waits up to `stopWaitMs` for it to
+// stop first, so that its program file is free when this returns.
+bool StopAndRemove(CServiceControl& control, const std::wstring& serviceName, DWORD stopWaitMs, DWORD& error) {
+  SERVICE_STATUS status = {};
+  win::ScopedServiceHandle manager(::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
+  win::ScopedServiceHandle service(
+      manager ? ::OpenServiceW(manager.Get(), serviceName.c_str(), SERVICE_QUERY_STATUS) : nullptr);
+  const bool known = service && ::QueryServiceStatus(service.Get(), &status);
+  if (!known || status.dwCurrentState != SERVICE_STOPPED) {
+    LogStep(L"stop the one left running", control.Stop(), control.LastError());
+    for (DWORD waited = 0; service && waited < stopWaitMs; waited += 100) {
+      if (::QueryServiceStatus(service.Get(), &status) && status.dwCurrentState == SERVICE_STOPPED) break;
+      ::Sleep(100);
+    }
+  }
+  const int deleted = control.Delete();
+  LogStep(L"remove the one left registered", deleted, control.LastError());
+  error = deleted ? ERROR_SUCCESS : control.LastError();
+  return deleted != 0;
+}
+
+}  // namespace
+
+bool RemoveLeftoverHelperService(const std::wstring& serviceName, const std::wstring& binaryPath, DWORD& error,
+                                 DWORD stopWaitMs) {
+  error = ERROR_SUCCESS;
+  CServiceControl control;
+  control.SetServiceName(serviceName.c_str());
+  if (!IsOurRegistration(control, binaryPath)) return true;
+  win::Log(L"helper service: \"%s\" is still registered from an earlier run that was cut short", serviceName);
+  return StopAndRemove(control, serviceName, stopWaitMs, error);
+}
+
+void AbandonHelperServiceRun() {
+  ActiveHelperRun& active = ActiveRun();
+  std::lock_guard<win::CriticalSection> hold(active.lock);
+  if (!active.running || active.abandoned) return;
+  active.abandoned = true;
+  win::Log(L"helper service: the session ends in the middle of the run");
+  CServiceControl control;
+  control.SetServiceName(active.serviceName.c_str());
+  if (!IsOurRegistration(control, active.binaryPath)) return;
+  DWORD error = ERROR_SUCCESS;
+  // Windows gives the ending session only seconds: no long wait for the stop.
+  StopAndRemove(control, active.serviceName, 0, error);
 }

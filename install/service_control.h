@@ -53,12 +53,18 @@ enum class HelperRun {
   kNotOurs,            // a service of that name runs another program: left alone
   kMarkedForDeletion,  // the name is about to go away until the system restarts: nothing done
   kNotStarted,         // it could not be started (error in HelperRunResult)
+  kNotStopped,         // the stop request failed: the values were not moved
+  kNotRemoved,         // the registration could not be removed: it would start at every boot
+  kAbandoned,          // the session ended in the middle of the run
 };
 
 struct HelperRunResult {
   HelperRun outcome;
-  DWORD error;  // for kNotStarted
+  DWORD error;  // the system's error code of the step that failed
 };
+
+// What the setup log says of a run's outcome.
+const wchar_t* DescribeHelperRun(HelperRun outcome);
 
 // Runs the helper program once as a service: create (automatic start) and start it, give it one
 // second, stop it (which makes it move the prepared device values), wait one second and remove the
@@ -68,3 +74,17 @@ struct HelperRunResult {
 // sleeps (the wizard runs all of this on a thread of its own).
 HelperRunResult RunHelperServiceOnce(const std::wstring& serviceName, const std::wstring& binaryPath,
                                      const std::function<void(DWORD)>& pause = nullptr);
+
+// A registration of ours left by a run that was cut short (its automatic start runs the helper
+// from every boot, holding its program file open) is stopped, waited for up to `stopWaitMs`, and
+// removed, so that the program file can be written anew and the run can go as it should. Another
+// product's service of that name is left alone. Returns false when one of ours stays registered
+// (`error` tells why); true when there is none of ours (any more).
+bool RemoveLeftoverHelperService(const std::wstring& serviceName, const std::wstring& binaryPath, DWORD& error,
+                                 DWORD stopWaitMs = 5000);
+
+// From the thread that handles the wizard's window, when the session ends while a helper run is in
+// progress on another thread: the run stops where it is, and the service is stopped and removed
+// before this returns, so that it does not start again at every boot. Nothing when no run is in
+// progress.
+void AbandonHelperServiceRun();

@@ -256,6 +256,63 @@ TEST_F(HelperServiceTest, OneHelperRunLeavesNothingRegistered) {
   ExpectValuesMoved();
 }
 
+// A stop request or a removal that fails is a run that did not happen: without the stop the
+// values were not moved, and a registration left behind starts the helper at every boot.
+TEST_F(HelperServiceTest, AFailedStopOrRemovalIsARunThatDidNotHappen) {
+  // Someone else stops it first: our stop request finds it ended.
+  int pause = 0;
+  HelperRunResult run = RunHelperServiceOnce(m_serviceName, m_helperPath, [&](DWORD) {
+    if (pause++ == 0) {
+      SendControl(m_serviceName, SERVICE_CONTROL_STOP);
+      WaitFor([this] { return CurrentState(m_serviceName) == SERVICE_STOPPED; });
+    }
+  });
+  EXPECT_EQ(run.outcome, HelperRun::kNotStopped);
+  EXPECT_NE(run.error, static_cast<DWORD>(ERROR_SUCCESS));
+  ASSERT_TRUE(WaitFor([this] { return !IsRegistered(m_serviceName); }));
+
+  // Someone else removes it between the stop and the removal: ours fails.
+  pause = 0;
+  run = RunHelperServiceOnce(m_serviceName, m_helperPath, [&](DWORD) {
+    if (pause++ == 1) ForceDelete(m_serviceName);
+  });
+  EXPECT_EQ(run.outcome, HelperRun::kNotRemoved);
+  EXPECT_NE(run.error, static_cast<DWORD>(ERROR_SUCCESS));
+}
+
+// A helper of ours left running by a run that was cut short (it starts at every boot) is stopped
+// and removed before its program file is written again; another product's service of that name
+// stays as it is.
+TEST_F(HelperServiceTest, ALeftoverHelperOfOursIsStoppedAndRemovedAnotherProductsIsNot) {
+  CServiceControl leftover;
+  leftover.SetServiceName(m_serviceName.c_str());
+  leftover.SetDisplayName(m_serviceName.c_str());
+  leftover.SetBinaryPath(m_helperPath.c_str());
+  leftover.SetAutoStart(1);
+  ASSERT_EQ(leftover.Create(), 1);
+  ASSERT_EQ(leftover.Start(), 1);
+  ASSERT_TRUE(WaitFor([this] { return CurrentState(m_serviceName) == SERVICE_RUNNING; }));
+  DWORD error = ERROR_SUCCESS;
+  EXPECT_TRUE(RemoveLeftoverHelperService(m_serviceName, m_helperPath, error));
+  EXPECT_EQ(error, static_cast<DWORD>(ERROR_SUCCESS));
+  EXPECT_TRUE(WaitFor([this] { return !IsRegistered(m_serviceName); }));
+  // Its program file is free again: it can be replaced.
+  EXPECT_TRUE(::DeleteFileW(m_helperPath.c_str())) << ::GetLastError();
+  ASSERT_TRUE(::CopyFileW(BuiltHelperPath().c_str(), m_helperPath.c_str(), FALSE));
+
+  const std::wstring other = m_folder / L"Other Service.exe";
+  ASSERT_TRUE(::CopyFileW(BuiltHelperPath().c_str(), other.c_str(), FALSE));
+  CServiceControl foreign;
+  foreign.SetServiceName(m_serviceName.c_str());
+  foreign.SetDisplayName(L"Another product");
+  foreign.SetBinaryPath(other.c_str());
+  ASSERT_EQ(foreign.Create(), 1);
+  ASSERT_EQ(foreign.Start(), 1);
+  ASSERT_TRUE(WaitFor([this] { return CurrentState(m_serviceName) == SERVICE_RUNNING; }));
+  EXPECT_TRUE(RemoveLeftoverHelperService(m_serviceName, m_helperPath, error));
+  EXPECT_EQ(CurrentState(m_serviceName), static_cast<DWORD>(SERVICE_RUNNING)) << "another product's, left alone";
+}
+
 // A service of that name that runs another program is another product's: it is not started,
 // stopped or removed, and the run is reported as not done (the values stay for a later run).
 TEST_F(HelperServiceTest, AnotherProgramsServiceOfThatNameIsLeftAlone) {
