@@ -2,7 +2,10 @@
 
 #include "res/resource.h"
 #include "shell/display_scale_core.h"
+#include "shell/single_instance.h"
 #include "win/app.h"
+#include "win/newer_apis.h"
+#include "win/setup_log.h"
 
 BOOL PumpMessages() {
   MSG msg;
@@ -123,6 +126,7 @@ int CWizardPage::OnWizardBack() { return 0; }
 BOOL CWizardPage::IsNextBlocked() { return FALSE; }
 int CWizardPage::OnWizardNext() { return 0; }
 BOOL CWizardPage::OnWizardFinish() { return TRUE; }
+void CWizardPage::OnEndSession() {}
 
 BOOL CWizardPage::PumpWait(DWORD totalMs, DWORD sliceMs) {
   PumpMessages();
@@ -329,11 +333,56 @@ BOOL CWizardDialog::HideActivePage() {
   return TRUE;
 }
 
+CWizardDialog::PageWork::PageWork(CWizardDialog& frame) : m_frame(frame) {
+  if (m_frame.m_nPageWork++ == 0 && m_frame.m_hWnd != nullptr) {
+    win::SetShutdownBlockReason(m_frame.m_hWnd, win::LoadStringResource(IDS_SHUTDOWN_REASON));
+  }
+}
+
+CWizardDialog::PageWork::~PageWork() {
+  if (--m_frame.m_nPageWork == 0 && m_frame.m_hWnd != nullptr) win::ClearShutdownBlockReason(m_frame.m_hWnd);
+}
+
+bool CWizardDialog::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
+  switch (message) {
+    case WM_QUERYENDSESSION:
+      // Ended between the driver and the default printer, the records or the helper's removal,
+      // the install would be left half done: while a page works, the session waits.
+      result = IsPageWorking() ? FALSE : TRUE;
+      win::Log(L"the session asks to end: %s", IsPageWorking() ? L"refused, a step is running" : L"agreed");
+      return true;
+    case WM_ENDSESSION:
+      if (wParam != FALSE && IsPageWorking()) {
+        win::Log(L"the session ends while a step is running");
+        for (CWizardPage* page : m_pages) {
+          if (page->m_bCreated) page->OnEndSession();
+        }
+      }
+      result = 0;
+      return true;
+    default:
+      return false;
+  }
+}
+
+void CWizardDialog::OfferWayOutAfterFailedStep() {
+  CWizardPage* last = m_pages.empty() ? nullptr : m_pages.back();
+  // The last page shown (its own style, whether or not the frame is on screen yet).
+  if (last != nullptr && last->m_hWnd != nullptr && (::GetWindowLongPtrW(last->m_hWnd, GWL_STYLE) & WS_VISIBLE) != 0) {
+    EnableFinish(TRUE);
+  } else {
+    EnableButton(IDCANCEL, TRUE);
+  }
+}
+
 void CWizardDialog::OnNext() {
   if (IsPageWorking()) return;
-  {
+  try {
     PageWork work(*this);
     NextPage();
+  } catch (...) {
+    win::ReportFailedCallback();
+    OfferWayOutAfterFailedStep();
   }
   RestoreFocus();
 }
@@ -362,9 +411,12 @@ void CWizardDialog::NextPage() {
 
 void CWizardDialog::OnBack() {
   if (IsPageWorking()) return;
-  {
+  try {
     PageWork work(*this);
     PreviousPage();
+  } catch (...) {
+    win::ReportFailedCallback();
+    OfferWayOutAfterFailedStep();
   }
   RestoreFocus();
 }
@@ -439,5 +491,7 @@ BOOL CWizardSheet::OnInitDialog() {
   SetDlgItemText(IDC_NEXT, win::LoadStringResource(IDS_NEXT));
   SetDlgItemText(IDCANCEL, win::LoadStringResource(IDS_CANCEL));
   SetDlgItemText(IDC_FINISH, win::LoadStringResource(IDS_FINISH));
+  // A second start of the wizard finds this one by it and brings it to the front.
+  CSingleInstance::MarkWizardWindow(m_hWnd);
   return CWizardDialog::OnInitDialog();
 }

@@ -46,6 +46,9 @@ class CWizardPage : public win::CDialog {
   // 0: next page; -1: stay; anything else: template id of the target page.
   virtual int OnWizardNext();
   virtual BOOL OnWizardFinish();
+  // The session ends (log-off, restart) while this page's step runs, despite the frame's refusal:
+  // the process is about to be ended, so whatever must not be left half done is undone now.
+  virtual void OnEndSession();
 
   // Drains the queue, then sleeps one slice and drains again totalMs / sliceMs times.
   BOOL PumpWait(DWORD totalMs, DWORD sliceMs);
@@ -95,6 +98,7 @@ class CWizardDialog : public win::CDialog {
  protected:
   BOOL OnInitDialog() override;
   bool OnCommand(WORD id, WORD code, HWND control) override;
+  bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
   bool PreTranslateMessage(MSG* msg) override;
   void OnCancel() override;
   void OnDestroy() override;
@@ -109,11 +113,12 @@ class CWizardDialog : public win::CDialog {
   void PreviousPage();
 
  private:
-  // Counts the page hooks running, for IsPageWorking.
+  // Counts the page hooks running, for IsPageWorking. While one runs, the frame refuses to let the
+  // session end, and tells Windows why (Vista and later show the reason to the person).
   class PageWork {
    public:
-    explicit PageWork(CWizardDialog& frame) : m_frame(frame) { ++m_frame.m_nPageWork; }
-    ~PageWork() { --m_frame.m_nPageWork; }
+    explicit PageWork(CWizardDialog& frame);
+    ~PageWork();
     PageWork(const PageWork&) = delete;
     PageWork& operator=(const PageWork&) = delete;
 
@@ -121,6 +126,9 @@ class CWizardDialog : public win::CDialog {
     CWizardDialog& m_frame;
   };
 
+  // A page's step ended in an exception (told already): its buttons would stay disabled, so the
+  // frame offers a way out, Finish after the last page's work and Cancel before it.
+  void OfferWayOutAfterFailedStep();
   int IndexOf(const CWizardPage* page) const;
   // After a navigation: a keyboard user needs the focus on something usable. Windows drops the
   // focus of a control that a page disables while it works (Next, when pressed), so unless a page

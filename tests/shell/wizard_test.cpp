@@ -39,9 +39,10 @@ class ScriptedPage : public CWizardPage {
     return finish;
   }
   BOOL IsNextBlocked() override { return nextBlocked; }
+  void OnEndSession() override { ++endSession; }
   using CWizardPage::OnCtlColor;
 
-  int setActive = 0, afterNext = 0, next = 0, back = 0, queryCancelCalls = 0, finishCalls = 0;
+  int setActive = 0, afterNext = 0, next = 0, back = 0, queryCancelCalls = 0, finishCalls = 0, endSession = 0;
   BOOL killActive = TRUE, queryCancel = TRUE, finish = TRUE, nextBlocked = FALSE;
   bool throwOnNext = false;
   // Runs inside OnSetActive, as the messages a page's long step handles would.
@@ -178,18 +179,49 @@ TEST_F(WizardFrame, APageAtWorkCannotBeCancelledOrFinishedInAnyWay) {
   EXPECT_EQ(a.queryCancelCalls, 1);
 }
 
+// A log-off or restart in the middle of a step would leave the install half done: while a page
+// works the session is asked to wait; if it ends all the same, the pages undo what must not stay.
+TEST_F(WizardFrame, TheSessionWaitsForAPageAtWorkAndEndsFreelyOtherwise) {
+  HWND frame = sheet.m_hWnd;
+  LRESULT duringWork = -1;
+  c.whileActivating = [&] {
+    duringWork = ::SendMessageW(frame, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);
+    ::SendMessageW(frame, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+  };
+  Press(IDC_NEXT);
+  Press(IDC_NEXT);
+  EXPECT_EQ(duringWork, FALSE);
+  EXPECT_EQ(c.endSession, 1);
+  EXPECT_EQ(::SendMessageW(frame, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE) << "idle, the session may end";
+  ::SendMessageW(frame, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+  EXPECT_EQ(c.endSession, 1) << "nothing to undo when no page works";
+}
+
 // An exception thrown in a handler (memory running out) must not unwind into the system, which
 // would end the process: it is told, and the wizard goes on.
 TEST_F(WizardFrame, AnExceptionInAHandlerIsToldAndTheWizardGoesOn) {
   devicetest::MessageBoxRecorder boxes;
   a.throwOnNext = true;
+  // A step that disabled the frame's buttons and then failed still leaves a way out: Cancel,
+  // and after the last page's work, Finish.
+  ::EnableWindow(sheet.GetDlgItem(IDCANCEL), FALSE);
   Press(IDC_NEXT);
   EXPECT_TRUE(a.m_bActive);
+  EXPECT_TRUE(Enabled(IDCANCEL));
   ASSERT_EQ(boxes.boxes.size(), 1u);
   EXPECT_EQ(boxes.boxes[0].text, win::SystemErrorText(ERROR_NOT_ENOUGH_MEMORY));
   a.throwOnNext = false;
   Press(IDC_NEXT);
   EXPECT_TRUE(b.m_bActive);
+
+  d.whileActivating = [this] {
+    for (int id : {IDC_BACK, IDC_NEXT, IDCANCEL, IDC_FINISH}) ::EnableWindow(sheet.GetDlgItem(id), FALSE);
+    throw std::bad_alloc();
+  };
+  Press(IDC_NEXT);
+  Press(IDC_NEXT);
+  EXPECT_TRUE(Enabled(IDC_FINISH));
+  EXPECT_EQ(boxes.boxes.size(), 2u) << "each failure is told";
 }
 
 TEST_F(WizardFrame, PagesPaintWhiteAndStaticTextsTransparent) {
