@@ -10,6 +10,7 @@
 #include "device/usb_printer_core.h"
 #include "package/registry_key.h"
 #include "win/format_core.h"
+#include "win/setup_log.h"
 
 namespace {
 
@@ -133,7 +134,10 @@ void WriteValues(CRegistryKey& key, const std::vector<RecordValue>& values) {
 std::wstring WriteClassAndDriverRecords(const std::wstring& matchingDeviceId, const std::wstring& providerName,
                                         const std::wstring& driverDesc) {
   CRegistryKey classKey(HKEY_LOCAL_MACHINE, kWriteAccess);
-  if (!classKey.OpenSubKey(kPrinterClassKey, 1)) return std::wstring();
+  if (!classKey.OpenSubKey(kPrinterClassKey, 1)) {
+    win::Log(L"device records: the printer class key cannot be opened");
+    return std::wstring();
+  }
   const std::vector<std::wstring> names = SubKeyNames(classKey.GetKey());
   if (names.empty()) WriteValues(classKey, PrinterClassValues());
   const std::wstring driverSubkey = DriverSubkeyName(LargestSubkeyNumber(names) + 1);
@@ -143,6 +147,8 @@ std::wstring WriteClassAndDriverRecords(const std::wstring& matchingDeviceId, co
   driverKey.SetStringValue(L"ProviderName", providerName, REG_SZ);
   driverKey.SetStringValue(L"MatchingDeviceId", matchingDeviceId, REG_SZ);
   driverKey.SetStringValue(L"DriverDesc", driverDesc, REG_SZ);
+  win::Log(L"device records: driver subkey %s\\%s (MatchingDeviceId \"%s\")%s", kPrinterClassKey, driverSubkey,
+           matchingDeviceId, names.empty() ? L", with the class values" : L"");
   return driverSubkey;
 }
 
@@ -206,19 +212,28 @@ std::wstring FindPrinterUsbHardwareId(const std::wstring& model) {
   return hardwareId;
 }
 
+std::wstring FindSeriesUsbPort() {
+  const std::vector<std::wstring> ports = SeriesUsbPorts();
+  return ports.empty() ? std::wstring() : ports.front();
+}
+
 int IdentifyPrinterOnUsb(CSetupSettings& settings) {
   std::vector<PortRecord> records;
-  ReadPortRecords(records);
-  if (records.empty()) return kIdentifyNoPort;
-  // With several printers attached, ours is the first of the series' vendors; another maker's
-  // printer listed before it must not lend it its name or its port.
-  const PortRecord* chosen = &records.front();
+  const int listed = ReadPortRecords(records);
+  win::Log(L"detection: the USB printing service lists %d device(s) (result %d)",
+           static_cast<unsigned long>(records.size()), listed);
+  // Ours is the first of the series' vendors. Another maker's printer must never lend it its name
+  // or its port, nor be taken for ours when it is attached alone: our driver would go onto its port.
+  const PortRecord* chosen = nullptr;
   for (const PortRecord& record : records) {
-    if (IsAcceptedUsbInstanceId(record.instancePath)) {
-      chosen = &record;
-      break;
-    }
+    const bool accepted = IsAcceptedUsbInstanceId(record.instancePath);
+    const wchar_t* verdict = accepted ? (chosen == nullptr ? L"taken" : L"passed over: a printer of the series comes first")
+                                      : L"passed over: not a vendor of the series";
+    win::Log(L"detection: device %s, port %s, description \"%s\": %s", record.instancePath, record.port,
+             record.description, verdict);
+    if (accepted && chosen == nullptr) chosen = &record;
   }
+  if (chosen == nullptr) return kIdentifyNoPort;
 
   const std::wstring description = chosen->description;
   const std::wstring hardwareId = ToUpperAscii(FindPrinterUsbHardwareId(description));
@@ -259,6 +274,8 @@ int IdentifyPrinterOnUsb(CSetupSettings& settings) {
     }
   }
   settings.g_strPortName = chosen->port;
+  win::Log(L"detection: identification result %d: printer name \"%s\", model \"%s\", port %s", result,
+           settings.g_strPrinterName, settings.g_strModelDesc, settings.g_strPortName);
   return result;
 }
 
@@ -279,12 +296,19 @@ int ScanLptPrinters(std::wstring& model) {
       if (!instance.OpenSubKey(devicePath + L"\\" + instanceName, 0)) continue;
       std::wstring manufacturer;
       // A manufacturer value means the system has already installed this device.
-      if (instance.GetStringValue(L"Mfg", manufacturer)) continue;
+      if (instance.GetStringValue(L"Mfg", manufacturer)) {
+        win::Log(L"detection: parallel-port device %s\\%s: installed already (Mfg \"%s\")", upper, instanceName,
+                 manufacturer);
+        continue;
+      }
       ++count;
       std::wstring hardwareId;
       if (instance.GetStringValue(L"HardwareID", hardwareId)) model = LptModelFromHardwareId(hardwareId, seriesCode);
+      win::Log(L"detection: parallel-port device %s\\%s, hardware id \"%s\": not installed yet", upper,
+               instanceName, hardwareId);
     }
   }
+  win::Log(L"detection: %d parallel-port printer(s) of the brand not installed yet", count);
   return count;
 }
 
@@ -298,6 +322,8 @@ void WritePrinterUsbRecords(const std::wstring& hardwareId) {
   const auto isSeriesPrinter = [&](const std::wstring& devicePath) { return DeviceServesOneOf(devicePath, seriesPorts); };
   std::wstring deviceName;
   if (!FindFirstDevice(kUsbPrintDevicesKey, ToUpperAscii(settings.g_strModelDesc), true, isSeriesPrinter, deviceName)) {
+    win::Log(L"device records: no USB printer device of the series matches \"%s\"; no side values",
+             settings.g_strModelDesc);
     return;
   }
   const std::wstring deviceKeyPath = kUsbPrintDevicesKey + L"\\" + deviceName;
@@ -306,6 +332,7 @@ void WritePrinterUsbRecords(const std::wstring& hardwareId) {
   CRegistryKey classKey(HKEY_LOCAL_MACHINE, kWriteAccess);
   if (!classKey.OpenSubKey(kPrinterClassKey, 1)) return;
   WriteValues(classKey, UsbSideValues(settings.g_strModelDesc, settings.g_strProviderName, driverSubkey, deviceKeyPath));
+  win::Log(L"device records: side values for %s", deviceKeyPath);
 }
 
 void WriteLptPrinterRecords(const std::wstring& hardwareId) {
@@ -314,10 +341,14 @@ void WriteLptPrinterRecords(const std::wstring& hardwareId) {
                                                                settings.g_strDriverDesc);
   std::wstring deviceName;
   const std::wstring needle = ToUpperAscii(settings.g_strSeriesCode + settings.g_strPrinterSuffix);
-  if (!FindFirstDevice(kLptDevicesKey, needle, false, [](const std::wstring&) { return true; }, deviceName)) return;
+  if (!FindFirstDevice(kLptDevicesKey, needle, false, [](const std::wstring&) { return true; }, deviceName)) {
+    win::Log(L"device records: no parallel-port device matches \"%s\"; no side values", needle);
+    return;
+  }
   const std::wstring deviceKeyPath = kLptDevicesKey + L"\\" + deviceName;
   CRegistryKey classKey(HKEY_LOCAL_MACHINE, kWriteAccess);
   if (!classKey.OpenSubKey(kPrinterClassKey, 1)) return;
   WriteValues(classKey, LptSideValues(settings.g_strModelDesc, settings.g_strProviderName, settings.g_strSeriesCode,
                                       driverSubkey, deviceKeyPath));
+  win::Log(L"device records: side values for %s", deviceKeyPath);
 }

@@ -35,11 +35,17 @@ int EnumPrinterPortRecords(std::vector<std::wstring>& descriptions, std::vector<
 // an empty text; when several match, the last one read wins.
 std::wstring FindPrinterUsbHardwareId(const std::wstring& model);
 
-// Identifies the attached USB printer from its records and, for printers whose hardware id holds
-// the query marker, from the device itself (once per run, counted in g_nModelQueryCount).
-// Fills g_strModelDesc, g_strPrinterName (always cleaned) and g_strPortName. Returns one of the
-// kIdentify codes.
+// Identifies the attached USB printer of the series from its records and, for printers whose
+// hardware id holds the query marker, from the device itself (once per run, counted in
+// g_nModelQueryCount). Only a device whose instance carries one of the series' USB vendor ids is
+// ever identified: another maker's printer attached alone is no printer of ours
+// (kIdentifyNoPort). Fills g_strModelDesc, g_strPrinterName (always cleaned) and g_strPortName.
+// Returns one of the kIdentify codes.
 int IdentifyPrinterOnUsb(CSetupSettings& settings);
+
+// The port ("USB001") of the first printer of the series the USB printing service lists now;
+// empty when it lists none.
+std::wstring FindSeriesUsbPort();
 
 // Counts the parallel-port printers of the brand that are not installed yet (no "Mfg") and leaves
 // in `model` the model taken from the hardware id of the last of them.

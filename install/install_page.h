@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "install/install_sequence.h"
 #include "shell/wizard.h"
 #include "win/dialog.h"
 
@@ -12,7 +13,10 @@
 // sends the test page.
 constexpr UINT WM_SENDTESTPAGE = WM_USER + 10;
 
-class CInstallPage : public CWizardPage {
+class CPrintTestPageDialog;
+
+// The install page is the install sequence's face for a person: texts, progress and message boxes.
+class CInstallPage : public CWizardPage, private IInstallReporter {
  public:
   explicit CInstallPage(HWND parent);
   ~CInstallPage() override;
@@ -20,10 +24,11 @@ class CInstallPage : public CWizardPage {
   void OnSetActive() override;  // runs the installation
   void OnAfterNext() override;
   int OnWizardBack() override;
+  void OnEndSession() override;
   BOOL DestroyWindow() override;
 
   void RunInstall();
-  int InstallPrinter();
+  InstallResult InstallPrinter();
   int InstallHelperService();
   void ReportStep(std::wstring text, int steps, BOOL blink);
 
@@ -31,11 +36,11 @@ class CInstallPage : public CWizardPage {
   void OnPrintTestPage();
   LRESULT OnSendTestPage(WPARAM wParam, LPARAM lParam);
 
-  // The message for an install result code (empty for codes without one).
-  static UINT MessageIdForResult(int result);
-
   const std::wstring& InstalledPrinter() const { return m_strInstalledPrinter; }
-  int Result() const { return m_nResult; }
+  InstallResult Result() const { return m_nResult; }
+  // Whether an install has run on this page, and whether one of the runs succeeded.
+  bool HasRun() const { return m_bHasRun; }
+  bool HasInstalled() const { return m_bHasInstalled; }
 
  protected:
   BOOL OnInitDialog() override;
@@ -44,7 +49,13 @@ class CInstallPage : public CWizardPage {
   void DoDataExchange(bool save) override;
 
  private:
-  std::wstring HelperServicePath() const;
+  // IInstallReporter
+  HWND MessageOwner() const override { return m_hWnd; }
+  void ReportStep(const std::wstring& text, int steps) override { ReportStep(text, steps, TRUE); }
+  void HideTarget() override;
+  void ShowTarget(const std::wstring& name, const std::wstring& port, const std::wstring& model) override;
+  void ShowInstalledPrinter(const std::wstring& name) override;
+  void CompleteProgress() override;
 
   HFONT m_pTitleFont = nullptr;
   std::vector<std::wstring> m_arrPrintersBefore;
@@ -53,18 +64,29 @@ class CInstallPage : public CWizardPage {
   std::wstring m_strHelperFile;
   std::wstring m_strServiceName;
   std::wstring m_strInstalledPrinter;
-  int m_nResult = 0;
+  InstallResult m_nResult = InstallResult::kSuccess;
+  bool m_bHasRun = false;
+  bool m_bHasInstalled = false;
+  // The test-page dialog while it is up: the test page is sent from inside its modal loop.
+  CPrintTestPageDialog* m_pTestPageDialog = nullptr;
 };
 
-// The modal dialog shown while the test page is sent; its title is the printer's name.
+// The modal dialog shown while the test page is sent; its title is the printer's name. While the
+// command runs, OK and Cancel wait for it to end (the window still repaints meanwhile).
 class CPrintTestPageDialog : public win::CDialog {
  public:
   explicit CPrintTestPageDialog(HWND parent);
   void SetPrinterName(const std::wstring& name) { m_strPrinterName = name; }
+  // While busy, a close asked for is remembered and carried out when the work ends.
+  void SetBusy(bool busy);
 
  protected:
   BOOL OnInitDialog() override;
+  void OnOK() override;
+  void OnCancel() override;
 
  private:
   std::wstring m_strPrinterName;
+  bool m_bBusy = false;
+  INT_PTR m_nPendingEnd = 0;  // IDOK or IDCANCEL asked for while busy
 };

@@ -5,13 +5,12 @@
 #include "res/resource.h"
 #include "shell/setup_settings.h"
 #include "win/app.h"
+#include "win/setup_log.h"
 
 namespace {
 
 const wchar_t kDetectCaption[] = L"安装向导 - 请连接打印机和电脑";
 const wchar_t kNamePlaceholder[] = L"打印机名称";
-constexpr DWORD kDetectWindowMs = 3000;
-constexpr int kDotSteps = 11;
 
 void SetCheck(HWND button, WPARAM state) {
   if (button) ::SendMessageW(button, BM_SETCHECK, state, 0);
@@ -75,33 +74,12 @@ void CDetectPage::Detect() {
     m_pSheet->EnableButton(IDC_FINISH, FALSE);
   }
 
-  bool identified = false;
-  const DWORD start = ::GetTickCount();
-  int dots = 0;
-  for (;;) {
-    if (IsPrinterUsbEnumerated()) {
-      identified = IdentifyPrinterOnUsb(settings) == 0;
-      break;
-    }
-    std::wstring status = win::LoadStringResource(IDS_DETECTING);
-    for (int i = 0; i < dots; ++i) status += L"..";
-    // Hide and show the transparent status only when the text gets shorter, so that the longer
-    // text it replaces does not stay visible underneath.
-    SetStatusText(status, dots == 0);
-    PumpWait(500, 10);
-    dots = (dots + 1) % kDotSteps;
-    if (::GetTickCount() - start >= kDetectWindowMs) break;
-  }
-
-  if (identified) {
+  const DetectionOutcome outcome = RunDetection(settings, *this);
+  SelectUsb();
+  if (outcome.identified) {
     SetStatusText(win::LoadStringResource(IDS_PRINTER_DETECTED), TRUE);
     SetDlgItemText(IDC_DETECT_NAME, settings.g_strPrinterName);
-    SelectUsb();
   } else {
-    SelectUsb();
-    std::wstring lptModel;
-    const int lptCount = ScanLptPrinters(lptModel);
-    AssignCleanPrinterName(settings.g_strPrinterName, lptCount == 1 ? lptModel : settings.g_strDriverDesc);
     SetStatusText(win::LoadStringResource(IDS_NO_PRINTER_DETECTED), TRUE);
     EnableDlgItem(IDC_DETECT_USB, TRUE);
     EnableDlgItem(IDC_DETECT_LPT, TRUE);
@@ -119,6 +97,15 @@ void CDetectPage::Detect() {
   // The proposed name is what a person checks next; the focus could not go there while the page
   // was disabled.
   if (m_pSheet) m_pSheet->FocusControl(GetDlgItem(IDC_DETECT_NAME));
+}
+
+void CDetectPage::WaitForUsb(int round) {
+  std::wstring status = win::LoadStringResource(IDS_DETECTING);
+  for (int i = 0; i < round; ++i) status += L"..";
+  // Hide and show the transparent status only when the text gets shorter, so that the longer
+  // text it replaces does not stay visible underneath.
+  SetStatusText(status, round == 0);
+  PumpWait(500, 10);
 }
 
 void CDetectPage::UpdateConnectionButtons() {
@@ -143,6 +130,9 @@ void CDetectPage::OnConnectionChanged() {
 int CDetectPage::OnWizardNext() {
   SetupSettings.g_strPortType = IsUsbSelected() ? L"USB" : L"LPT";
   // An empty edit keeps the name proposed before; whatever was typed is cleaned first.
-  AssignCleanPrinterName(SetupSettings.g_strPrinterName, GetDlgItemText(IDC_DETECT_NAME));
+  const std::wstring typed = GetDlgItemText(IDC_DETECT_NAME);
+  AssignCleanPrinterName(SetupSettings.g_strPrinterName, typed);
+  win::Log(L"chosen: connection %s, name as typed \"%s\", printer name \"%s\"", SetupSettings.g_strPortType, typed,
+           SetupSettings.g_strPrinterName);
   return 0;
 }

@@ -4,9 +4,12 @@
 
 #include <string>
 
+#include "shell/detection_run.h"
 #include "shell/wizard.h"
 
-class CDetectPage : public CWizardPage {
+// The detection run's face for a person: an animated status line, the proposed name to edit and
+// the choice of connection.
+class CDetectPage : public CWizardPage, private IDetectionReporter {
  public:
   explicit CDetectPage(HWND parent);
   void OnSetActive() override;
@@ -22,6 +25,8 @@ class CDetectPage : public CWizardPage {
   bool OnCommand(WORD id, WORD code, HWND control) override;
 
  private:
+  // IDetectionReporter: the status grows by two dots each half second while the queue drains.
+  void WaitForUsb(int round) override;
   void SelectUsb();
   bool IsUsbSelected() const;
 };

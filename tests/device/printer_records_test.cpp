@@ -164,15 +164,19 @@ TEST_F(PrinterRecordsTest, NameFromTheRecordsIsCleaned) {
   EXPECT_EQ(L"previous", settings.g_strPrinterName);
 }
 
-// Two printers attached, another maker's listed first: ours is identified, on its own port.
-TEST_F(PrinterRecordsTest, TheSeriesPrinterIsChosenOverAnotherMakersListedFirst) {
+// Another maker's printer attached alone is no printer of ours: our driver must never go onto its
+// port. With ours attached too, ours is identified, on its own port, even listed after it.
+TEST_F(PrinterRecordsTest, AnotherMakersPrinterIsNeverIdentifiedOnlyOursOnItsOwnPort) {
   kqseed::UsbPrinterSeed acme = Printer(L"ACME LASER JET P1000", L"USBPRINT\\AcmeLaser_Jet_P10009D2F");
   acme.instancePath = L"USB\\VID_1234&PID_5678\\ACME0001";
   ASSERT_TRUE(kqseed::SeedUsbPrinter(acme));
   CSetupSettings settings = SetupSettings;
-  // Alone, another maker's printer is still what the records describe.
-  EXPECT_EQ(kIdentified, IdentifyPrinterOnUsb(settings));
-  EXPECT_EQ(L"LASER JET P1000", settings.g_strPrinterName);
+  settings.g_strPrinterName = L"previous";
+  EXPECT_EQ(kIdentifyNoPort, IdentifyPrinterOnUsb(settings));
+  EXPECT_EQ(L"previous", settings.g_strPrinterName);
+  EXPECT_TRUE(settings.g_strPortName.empty());
+  EXPECT_TRUE(settings.g_strModelDesc.empty());
+  EXPECT_EQ(L"", FindSeriesUsbPort());
 
   kqseed::UsbPrinterSeed ours = Printer(L"KESTROM KQ-80", L"USBPRINT\\KESTROMKQ-80E5A1");
   ours.portNumber = 2;
@@ -181,6 +185,7 @@ TEST_F(PrinterRecordsTest, TheSeriesPrinterIsChosenOverAnotherMakersListedFirst)
   EXPECT_EQ(L"KQ-80", settings.g_strPrinterName);
   EXPECT_EQ(L"KESTROM KQ-80", settings.g_strModelDesc);
   EXPECT_EQ(L"USB002", settings.g_strPortName);
+  EXPECT_EQ(L"USB002", FindSeriesUsbPort());
 }
 
 TEST_F(PrinterRecordsTest, HardwareIdOfMatchingDevices) {

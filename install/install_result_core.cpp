@@ -1,0 +1,48 @@
+#include "install/install_result_core.h"
+
+#include "res/resource.h"
+
+unsigned int MessageIdForResult(InstallResult result) {
+  switch (result) {
+    case InstallResult::kSuccess: return IDS_INSTALL_SUCCESS;
+    case InstallResult::kReconnectUsb: return IDS_RECONNECT_USB;
+    case InstallResult::kDriverMismatch: return IDS_DRIVER_MISMATCH;
+    case InstallResult::kNoUsbPrinter: return IDS_NO_USB_PRINTER;
+    case InstallResult::kPowerCyclePrinter: return IDS_POWER_CYCLE_PRINTER;
+    case InstallResult::kReconnectCable: return IDS_RECONNECT_CABLE;
+    case InstallResult::kReconnectUsbCable: return IDS_RECONNECT_USB;
+    case InstallResult::kNoResourceFile: return IDS_NO_RESOURCE_FILE;
+    case InstallResult::kUnknownError: return IDS_UNKNOWN_INSTALL_ERROR;
+    case InstallResult::kAddDriverFailed: return IDS_ADD_DRIVER_FAILED;
+    case InstallResult::kAddPrinterFailed: return IDS_ADD_PRINTER_FAILED;
+    case InstallResult::kSystemTooOld: return IDS_OS_TOO_OLD;
+  }
+  return 0;
+}
+
+const wchar_t* DescribeResult(InstallResult result) {
+  switch (result) {
+    case InstallResult::kSuccess: return L"installed";
+    case InstallResult::kReconnectUsb: return L"reconnect the USB cable";
+    case InstallResult::kDriverMismatch: return L"the driver does not match the printer";
+    case InstallResult::kNoUsbPrinter: return L"no USB printer of the series is attached";
+    case InstallResult::kPowerCyclePrinter: return L"the printer must be switched off and on";
+    case InstallResult::kReconnectCable: return L"reconnect the cable";
+    case InstallResult::kReconnectUsbCable: return L"reconnect the USB cable";
+    case InstallResult::kNoResourceFile: return L"a resource file is missing";
+    case InstallResult::kUnknownError: return L"the driver install created no printer";
+    case InstallResult::kAddDriverFailed: return L"the driver could not be added";
+    case InstallResult::kAddPrinterFailed: return L"the printer could not be added";
+    case InstallResult::kSystemTooOld: return L"the system is older than Windows 2000";
+  }
+  return L"unknown result";
+}
+
+ExitCode ExitCodeForResult(InstallResult result) {
+  switch (result) {
+    case InstallResult::kSuccess: return kExitSuccess;
+    case InstallResult::kNoUsbPrinter: return kExitNoDevice;
+    case InstallResult::kSystemTooOld: return kExitOldWindows;
+    default: return kExitInstallFailed;
+  }
+}

@@ -1,0 +1,55 @@
+// The install sequence, with two faces: the install page (texts, progress, message boxes) and the
+// unattended install (the setup log only). Both run exactly these steps: check the system and the
+// connection, predict the new printer's name, run the driver install, find the printer it created,
+// make that the default printer and tell every program; then, after a success, the device records
+// and the helper service's one run.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "install/install_result_core.h"
+
+// The helper program's file name and the service it runs as.
+extern const wchar_t kHelperFileName[];     // "PHelper.exe"
+extern const wchar_t kHelperServiceName[];  // "Printer Helper"
+
+// What the sequence tells the person as it goes. The install page shows it; the unattended
+// install has no one to show it to.
+class IInstallReporter {
+ public:
+  virtual ~IInstallReporter() = default;
+  // Owner of the message boxes the steps show; null when there is no window.
+  virtual HWND MessageOwner() const = 0;
+  // A step begins: its text, and how many of the progress bar's 100 steps it stands for.
+  virtual void ReportStep(const std::wstring& text, int steps) = 0;
+  // The lines naming what is installed: hidden while the connection is checked, then shown.
+  virtual void HideTarget() = 0;
+  virtual void ShowTarget(const std::wstring& name, const std::wstring& port, const std::wstring& model) = 0;
+  // The printer the driver install created, under the name the spooler gave it.
+  virtual void ShowInstalledPrinter(const std::wstring& name) = 0;
+  // The new printer has been looked for: the progress runs to its end, the page is repainted.
+  virtual void CompleteProgress() = 0;
+};
+
+// What one run of the sequence learns. The lists are filled afresh by each run.
+struct InstallRun {
+  std::vector<std::wstring> printersBefore;
+  std::vector<std::wstring> printersAfter;
+  // The printer this run created; empty until it has been found.
+  std::wstring installedPrinter;
+};
+
+// Installs the driver and the printer queue for the settings' printer on the chosen connection
+// and makes it the default printer.
+InstallResult InstallPrinter(IInstallReporter& reporter, InstallRun& run);
+
+// After a successful install: writes the device records, the helper program, and runs it once as
+// the service `serviceName`. Returns nonzero when the helper ran; when it did not, the person has
+// been told why (the printer works all the same).
+int InstallHelperService(IInstallReporter& reporter, const std::wstring& helperFile, const std::wstring& serviceName);
+
+// The session is ending while the install runs: the helper service must not stay registered.
+void EndInstallForSessionEnd();
