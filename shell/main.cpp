@@ -3,6 +3,7 @@
 #include "shell/setup_app.h"
 #include "win/app.h"
 #include "win/spooler.h"
+#include "win/system_library.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   // First of all: no DLL loaded from now on may come from the (download) folder we run from.
@@ -10,10 +11,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   try {
     CSetupApp app(instance);
     app.InitInstance();
+    return static_cast<int>(app.GetExitCode());
   } catch (...) {
     // Whatever escaped the wizard's own handling is told, not left to end the process unseen.
     win::ReportFailedCallback();
-    return 1;
+    return static_cast<int>(kExitInstallFailed);
   }
-  return 0;
 }

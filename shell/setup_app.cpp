@@ -7,12 +7,81 @@
 #include "install/install_page.h"
 #include "package/package_inf.h"
 #include "res/resource.h"
+#include "shell/command_line.h"
 #include "shell/detect_page.h"
 #include "shell/setup_settings.h"
+#include "shell/single_instance.h"
+#include "shell/unattended_install.h"
 #include "shell/welcome_pages.h"
 #include "shell/wizard.h"
 #include "win/app.h"
 #include "win/newer_apis.h"
+#include "win/setup_log.h"
+
+#if __has_include("kq_version.h")
+#include "kq_version.h"
+#endif
+#ifndef KQ_VERSION_TEXT
+#define KQ_VERSION_TEXT L"1.0.0"
+#endif
+
+namespace {
+
+// Whether the process runs with the administrators' rights in force (elevated, on Vista and
+// later): its token holds the administrators group, enabled.
+bool IsElevated() {
+  win::ScopedHandle token;
+  if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, token.Receive())) return false;
+  DWORD needed = 0;
+  ::GetTokenInformation(token.Get(), TokenGroups, nullptr, 0, &needed);
+  if (needed == 0) return false;
+  std::vector<BYTE> buffer(needed);
+  if (!::GetTokenInformation(token.Get(), TokenGroups, buffer.data(), needed, &needed)) return false;
+  SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
+  PSID admins = nullptr;
+  if (!::AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,
+                                  &admins)) {
+    return false;
+  }
+  bool elevated = false;
+  const auto* groups = reinterpret_cast<const TOKEN_GROUPS*>(buffer.data());
+  for (DWORD i = 0; i < groups->GroupCount; ++i) {
+    if (::EqualSid(groups->Groups[i].Sid, admins) && (groups->Groups[i].Attributes & SE_GROUP_ENABLED) != 0) {
+      elevated = true;
+    }
+  }
+  ::FreeSid(admins);
+  return elevated;
+}
+
+std::wstring UserName() {
+  wchar_t name[257] = {};
+  DWORD size = 257;
+  return ::GetUserNameW(name, &size) ? std::wstring(name) : std::wstring(L"(unknown)");
+}
+
+// The Windows the program runs on, as the log names it.
+std::wstring DescribeSystem() {
+  OSVERSIONINFOEXW info = {};
+  info.dwOSVersionInfoSize = sizeof(info);
+  bool extended = ::GetVersionExW(reinterpret_cast<OSVERSIONINFOW*>(&info)) != FALSE;
+  if (!extended) {
+    // Windows NT 4.0 before its service pack 6 knows only the short record.
+    info.dwOSVersionInfoSize = sizeof(OSVERSIONINFOW);
+    if (!::GetVersionExW(reinterpret_cast<OSVERSIONINFOW*>(&info))) return L"Windows: the version cannot be read";
+  }
+  std::wstring text = FormatString(L"Windows %d.%d build %d", static_cast<unsigned long>(info.dwMajorVersion),
+                                        static_cast<unsigned long>(info.dwMinorVersion),
+                                        static_cast<unsigned long>(info.dwBuildNumber));
+  text += info.szCSDVersion[0] != L'\0' ? L", " + std::wstring(info.szCSDVersion) : std::wstring(L", no service pack");
+  if (extended) text += info.wProductType == VER_NT_WORKSTATION ? L", workstation" : L", server";
+  text += win::IsRunningUnderWow64() ? L", 64-bit Windows (the program runs under WOW64)" : L", 32-bit Windows";
+  text += IsElevated() ? L", elevated" : L", not elevated";
+  text += L", user " + UserName();
+  return text;
+}
+
+}  // namespace
 
 CSetupApp::CSetupApp(HINSTANCE instance) : m_hInstance(instance) {}
 
@@ -39,27 +108,88 @@ bool CSetupApp::LoadPackageInf() {
   return false;
 }
 
+void CSetupApp::OpenLog(const std::vector<std::wstring>& words, const std::wstring& logPath, bool mayTrim) const {
+  const std::wstring path = logPath.empty() ? DefaultSetupLogPath() : logPath;
+  if (!win::OpenSetupLog(path, mayTrim, std::wstring(L"KQSetup ") + KQ_VERSION_TEXT)) return;
+  win::Log(L"command line: %s", JoinCommandLine(words));
+  win::Log(L"program: %s", win::ModuleFilePath());
+  win::LogLine(DescribeSystem());
+}
+
+void CSetupApp::ShowUsage(const std::wstring& offending) const {
+  const std::wstring usage = win::LoadStringResource(IDS_USAGE);
+  if (offending.empty()) {
+    win::AppMessageBox(nullptr, usage, MB_OK | MB_ICONINFORMATION);
+  } else {
+    win::AppMessageBox(nullptr, win::FormatResource(IDS_BAD_COMMAND_LINE, offending, usage), MB_OK | MB_ICONERROR);
+  }
+}
+
 BOOL CSetupApp::InitInstance() {
   win::SetResourceModule(m_hInstance);
+  const std::vector<std::wstring> words = CommandLineWords();
+  std::wstring offending;
+  const bool valid = ReadCommandLine(words, m_options, offending);
+  win::SetUnattended(m_options.quiet);
+
+  // A refused command line, and the help, touch nothing but the log.
+  if (!valid || m_options.help) {
+    OpenLog(words, m_options.logPath, false);
+    if (!valid) win::Log(L"the command line is refused at \"%s\"", offending);
+    ShowUsage(valid ? std::wstring() : offending);
+    m_nExitCode = valid ? kExitSuccess : kExitBadCommandLine;
+    win::CloseSetupLog(m_nExitCode);
+    return FALSE;
+  }
+
+  CSingleInstance instance;
+  const bool only = instance.Acquire();
+  // Only the one wizard running trims the log: a second one would cut what the first writes.
+  OpenLog(words, m_options.logPath, only);
+  if (!only) {
+    win::Log(L"another copy of the wizard is running: this one ends");
+    if (!m_options.quiet) CSingleInstance::BringFirstWizardToFront();
+    m_nExitCode = kExitAlreadyRunning;
+    win::CloseSetupLog(m_nExitCode);
+    return FALSE;
+  }
+
   // The progress bar and the link's tooltip come from the common controls.
   win::InitCommonControlClasses(ICC_WIN95_CLASSES | ICC_PROGRESS_CLASS);
-
   DetectOperatingSystem();
+  SetupSettings.AssignFixedValues();
+  if (!LoadPackageInf()) {
+    win::Log(L"package: %s is missing or unreadable in %s", PackageInfFileName(), GetProgramDirectory());
+    m_nExitCode = kExitPackageMissing;
+  } else {
+    const CSetupSettings& settings = SetupSettings;
+    win::Log(L"package: %s\\%s, model \"%s\", USB hardware id \"%s\", parallel hardware id \"%s\"",
+             GetProgramDirectory(), PackageInfFileName(), settings.g_strDriverDesc, settings.g_strUsbHardwareId,
+             settings.g_strLptHardwareId);
+    m_nExitCode = m_options.quiet ? RunUnattendedInstall(m_options) : RunWizard();
+  }
+  win::CloseSetupLog(m_nExitCode);
+  return FALSE;
+}
 
+ExitCode CSetupApp::RunWizard() {
   CWizardSheet sheet(nullptr);
   CWelcomePage welcome(nullptr);
   CCableGuidePage cableGuide(nullptr);
   CDetectPage detect(nullptr);
   CInstallPage install(nullptr);
 
-  SetupSettings.AssignFixedValues();
-  if (!LoadPackageInf()) return FALSE;
-
   sheet.AddPage(&welcome, IDD_WELCOME_PAGE);
   sheet.AddPage(&cableGuide, IDD_CABLE_GUIDE_PAGE);
   sheet.AddPage(&detect, IDD_DETECT_PAGE);
   sheet.AddPage(&install, IDD_INSTALL_PAGE);
-  sheet.DoModal();
+  const INT_PTR end = sheet.DoModal();
   // The pages and the frame go in reverse order of their creation as this scope ends.
-  return FALSE;
+  if (end == IDC_FINISH) {
+    win::Log(L"the wizard ends with Finish");
+    return install.HasRun() ? ExitCodeForResult(install.Result()) : kExitSuccess;
+  }
+  win::Log(L"the wizard ends with Cancel");
+  // Closed after a success (the close box is still there): the printer is installed.
+  return install.HasInstalled() ? kExitSuccess : kExitCancelled;
 }

@@ -1,7 +1,14 @@
-// The application object: start-up, the modal wizard, and the end of the program.
+// The application object: start-up, the modal wizard or the unattended install, and the end of
+// the program with its exit code.
 #pragma once
 
 #include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "install/install_result_core.h"
+#include "shell/command_line_core.h"
 
 class CSetupApp {
  public:
@@ -11,9 +18,19 @@ class CSetupApp {
   // Reads the driver package INF beside the program into the settings; false when it is
   // missing or unreadable.
   bool LoadPackageInf();
+  // The process's exit code, once InitInstance has returned.
+  unsigned long GetExitCode() const { return m_nExitCode; }
 
  private:
+  // The four pages; the exit code of the wizard's end.
+  ExitCode RunWizard();
+  // The command line was refused (or only asked for its help): said, unless unattended.
+  void ShowUsage(const std::wstring& offending) const;
+  void OpenLog(const std::vector<std::wstring>& words, const std::wstring& logPath, bool mayTrim) const;
+
   HINSTANCE m_hInstance;
+  CommandLineOptions m_options;
+  unsigned long m_nExitCode = kExitSuccess;
 };
 
 void DetectOperatingSystem();
