@@ -66,6 +66,22 @@ bool ServiceExists(const wchar_t* name) {
   return service != nullptr;
 }
 
+// The setup log an interactive run writes: in the temporary folder, the same for this process.
+std::wstring DefaultLogPath() {
+  wchar_t temp[MAX_PATH + 1] = {};
+  ::GetTempPathW(MAX_PATH + 1, temp);
+  return std::wstring(temp) + L"KQSetup.log";
+}
+
+// The text of a log's last line, after its time.
+std::wstring LastLine(const std::wstring& log) {
+  std::wstring text = log;
+  while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r')) text.pop_back();
+  const size_t start = text.find_last_of(L'\n');
+  const std::wstring line = start == std::wstring::npos ? text : text.substr(start + 1);
+  return line.size() > 24 ? line.substr(24) : line;
+}
+
 class Detection : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -74,6 +90,8 @@ class Detection : public ::testing::Test {
     kqseed::ClearPrinterClassRecords();
     DeleteAllPrinters();
     ::CreateDirectoryW(L"C:\\kq-e2e", nullptr);
+    ::DeleteFileW(L"C:\\kq-e2e\\printui.log");
+    ::DeleteFileW(DefaultLogPath().c_str());
   }
   void TearDown() override {
     kqseed::ClearSeededRecords();
@@ -134,6 +152,43 @@ TEST_F(Detection, WithoutAPrinterTheInfModelIsProposedAfterAboutThreeSeconds) {
   EXPECT_EQ(Name(), L"KESTROM KQ-80");
   EXPECT_GE(ms, 2900u);
   printf("[ MEASURE  ] detection without a printer: %lu ms\n", static_cast<unsigned long>(ms));
+}
+
+// Another maker's USB printer attached alone is not ours: nothing is detected and the install
+// refuses to put our driver onto its port. Ours, switched on after the detection, is installed on
+// its own port.
+TEST_F(Detection, AnotherMakersPrinterAloneGetsNoDriverOursSwitchedOnLateGetsItsOwnPort) {
+  kqseed::UsbPrinterSeed acme;
+  acme.portDescription = L"ACME LASER JET P1000";
+  acme.hardwareId = L"USBPRINT\\AcmeLaser_Jet_P10009D2F";
+  acme.instancePath = L"USB\\VID_1234&PID_5678\\ACME0001";
+  acme.portNumber = 3;
+  ASSERT_TRUE(kqseed::SeedUsbPrinter(acme));
+  StartWizard();
+  Detect();
+  EXPECT_EQ(Status(), kNotDetected);
+  EXPECT_EQ(Name(), L"KESTROM KQ-80") << "the INF's model, not the other maker's";
+  EXPECT_TRUE(IsChecked(wizard.PageControl(IDC_DETECT_USB)));
+  ASSERT_TRUE(Click(wizard.Button(IDC_NEXT)));
+  MessageBoxInfo box = wizard.WaitForMessageBox(60000);
+  ASSERT_NE(box.hwnd, nullptr);
+  EXPECT_EQ(box.text, L"没有检测到USB打印机设备。请返回上一步重新连接USB线缆并打开电源。");
+  wizard.Answer(box, IDOK);
+  ASSERT_TRUE(WaitForButtons(wizard, {true, false, false, true}, 10000));
+  EXPECT_TRUE(PrinterNames().empty());
+  EXPECT_EQ(ReadUtf8File(L"C:\\kq-e2e\\printui.log"), L"") << "the driver command ran";
+
+  // Back, the detection again (still only the other maker's printer); then ours is switched on.
+  ASSERT_TRUE(Click(wizard.Button(IDC_BACK)));
+  ASSERT_TRUE(WaitUntil([&] { return wizard.VisiblePage() == wizard.Pages()[2]; }, 5000));
+  ASSERT_TRUE(WaitForDetectionEnd(wizard));
+  EXPECT_EQ(Status(), kNotDetected);
+  ASSERT_TRUE(kqseed::SeedUsbPrinter());
+  InstallAndWait();
+  std::wstring port, driver;
+  ASSERT_TRUE(install_test::QueryPrinter(L"KESTROM KQ-80", port, driver));
+  EXPECT_EQ(port, L"USB001") << "our printer's own port, never the other maker's USB003";
+  EXPECT_EQ(DefaultPrinterEntry(), L"KESTROM KQ-80,winspool,USB001");
 }
 
 TEST_F(Detection, ExactlyOneParallelPortPrinterProposesItsModel) {
@@ -232,6 +287,14 @@ TEST_F(Detection, AUsbInstallEndsWithThePrinterRecordsAndTheHelperRun) {
   }
   ASSERT_TRUE(Click(wizard.Button(IDC_FINISH)));
   EXPECT_TRUE(wizard.WaitForExit(10000));
+  EXPECT_EQ(wizard.ExitCode(), 0u);
+  // The run is in the default setup log, down to its exit code.
+  const std::wstring log = ReadUtf8File(DefaultLogPath());
+  EXPECT_NE(log.find(L"===== KQSetup "), std::wstring::npos);
+  EXPECT_NE(log.find(L"detection: device USB\\VID_1234&PID_5678\\ACME0001, port USB002"), std::wstring::npos) << Utf8(log);
+  EXPECT_NE(log.find(L"rundll32: "), std::wstring::npos);
+  EXPECT_NE(log.find(L"helper service: ran and was removed"), std::wstring::npos);
+  EXPECT_EQ(LastLine(log), L"exit code 0") << Utf8(log);
 
   // A second installation adds driver subkey 0001.
   WizardProcess second;

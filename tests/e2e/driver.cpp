@@ -174,6 +174,10 @@ void Screenshot(HWND hwnd, const std::wstring& name) {
 }
 
 std::wstring ProgramFolder() {
+  // A run may test the programs of another build (the signed one) with this build's tests.
+  std::wstring other = ToWindowsPath(EnvironmentValue(L"KQ_PROGRAM_FOLDER"));
+  while (!other.empty() && other.back() == L'\\') other.pop_back();
+  if (!other.empty()) return other;
   wchar_t path[MAX_PATH] = {};
   DWORD n = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
   std::wstring text(path, n);
@@ -195,7 +199,8 @@ WizardProcess::~WizardProcess() {
   }
 }
 
-bool WizardProcess::Start(const std::wstring& exePath, const std::vector<std::wstring>& extraEnvironment) {
+bool WizardProcess::Start(const std::wstring& exePath, const std::vector<std::wstring>& extraEnvironment,
+                          const std::wstring& arguments) {
   // The child gets this process's environment plus the extra variables.
   std::vector<wchar_t> environment;
   if (wchar_t* block = ::GetEnvironmentStringsW()) {
@@ -214,6 +219,7 @@ bool WizardProcess::Start(const std::wstring& exePath, const std::vector<std::ws
   environment.push_back(L'\0');
 
   std::wstring commandLine = L"\"" + exePath + L"\"";
+  if (!arguments.empty()) commandLine += L" " + arguments;
   std::wstring folder = exePath.substr(0, exePath.find_last_of(L'\\'));
   STARTUPINFOW si = {};
   si.cb = sizeof(si);

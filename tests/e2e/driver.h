@@ -27,8 +27,10 @@ class WizardProcess {
   WizardProcess(const WizardProcess&) = delete;
   WizardProcess& operator=(const WizardProcess&) = delete;
 
-  // Starts the program with extra environment variables ("NAME=value").
-  bool Start(const std::wstring& exePath, const std::vector<std::wstring>& extraEnvironment = {});
+  // Starts the program with extra environment variables ("NAME=value") and, after its quoted path,
+  // `arguments` as they stand.
+  bool Start(const std::wstring& exePath, const std::vector<std::wstring>& extraEnvironment = {},
+             const std::wstring& arguments = std::wstring());
   bool IsRunning() const;
   bool WaitForExit(DWORD timeoutMs);
   DWORD ExitCode() const;
@@ -78,7 +80,8 @@ double MessageRoundTripMs(HWND hwnd, UINT timeoutMs);
 // Saves a screenshot of a window (as it is on the screen) under KQ_SCREENSHOTS as NAME.bmp.
 void Screenshot(HWND hwnd, const std::wstring& name);
 
-// The folder of the running test program (where KQSetup.exe and KQPRINTER.INF are built).
+// The folder of the running test program (where KQSetup.exe and KQPRINTER.INF are built), or the
+// one that KQ_PROGRAM_FOLDER names (a Unix path is taken as one on Wine's Z: drive).
 std::wstring ProgramFolder();
 
 }  // namespace e2e

@@ -4,10 +4,12 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <mutex>
 
 #include "e2e/e2e_common.h"
 #include "e2e/spooler_state.h"
 #include "support/printui_log.h"
+#include "win/handles.h"
 
 namespace e2e {
 namespace {
@@ -15,6 +17,75 @@ namespace {
 const std::wstring kModel = L"KESTROM KQ-80";
 const std::wstring kSuccess = L"安装成功，请点击“完成”退出";
 const std::wstring kFailed = L"安装失败，请点击“上一步”返回或点击“完成”退出";
+
+bool ServiceExists(const wchar_t* name) {
+  SC_HANDLE manager = ::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
+  if (manager == nullptr) return false;
+  SC_HANDLE service = ::OpenServiceW(manager, name, SERVICE_QUERY_STATUS);
+  if (service) ::CloseServiceHandle(service);
+  ::CloseServiceHandle(manager);
+  return service != nullptr;
+}
+
+// A top-level window of this process, on a thread of its own, that notes the section every
+// WM_SETTINGCHANGE names, as a program showing the default printer would watch for it.
+class SettingChangeListener {
+ public:
+  SettingChangeListener() {
+    m_ready = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    m_thread = ::CreateThread(nullptr, 0, &SettingChangeListener::Main, this, 0, nullptr);
+    ::WaitForSingleObject(m_ready, 10000);
+  }
+  ~SettingChangeListener() {
+    if (m_window != nullptr) ::PostMessageW(m_window, WM_CLOSE, 0, 0);
+    ::WaitForSingleObject(m_thread, 10000);
+    ::CloseHandle(m_thread);
+    ::CloseHandle(m_ready);
+  }
+  bool Heard(const std::wstring& section) {
+    std::lock_guard<win::CriticalSection> hold(m_lock);
+    bool heard = false;
+    for (const std::wstring& s : m_sections) heard = heard || s == section;
+    return heard;
+  }
+
+ private:
+  static DWORD WINAPI Main(void* self) {
+    auto* listener = static_cast<SettingChangeListener*>(self);
+    WNDCLASSW windowClass = {};
+    windowClass.lpfnWndProc = &SettingChangeListener::Procedure;
+    windowClass.hInstance = ::GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"KQSettingChangeListener";
+    ::RegisterClassW(&windowClass);
+    listener->m_window = ::CreateWindowW(windowClass.lpszClassName, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                         windowClass.hInstance, nullptr);
+    ::SetWindowLongPtrW(listener->m_window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(listener));
+    ::SetEvent(listener->m_ready);
+    MSG msg;
+    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) ::DispatchMessageW(&msg);
+    return 0;
+  }
+  static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* listener = reinterpret_cast<SettingChangeListener*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (message == WM_SETTINGCHANGE && listener != nullptr) {
+      std::lock_guard<win::CriticalSection> hold(listener->m_lock);
+      listener->m_sections.emplace_back(lParam != 0 ? reinterpret_cast<const wchar_t*>(lParam) : L"");
+      return 0;
+    }
+    if (message == WM_CLOSE) {
+      ::DestroyWindow(hwnd);
+      return 0;
+    }
+    if (message == WM_DESTROY) ::PostQuitMessage(0);
+    return ::DefWindowProcW(hwnd, message, wParam, lParam);
+  }
+
+  win::CriticalSection m_lock;
+  HANDLE m_ready = nullptr;
+  HANDLE m_thread = nullptr;
+  HWND m_window = nullptr;
+  std::vector<std::wstring> m_sections;
+};
 
 class Install : public ::testing::Test {
  protected:
@@ -73,6 +144,7 @@ class Install : public ::testing::Test {
 };
 
 TEST_F(Install, ParallelPortInstallCreatesTheDefaultPrinterOnLpt1) {
+  SettingChangeListener listener;
   StartWizard();
   GoToDetection();
   EXPECT_EQ(TextOf(wizard.PageControl(IDC_DETECT_NAME)), kModel) << "the INF's model is the proposed name";
@@ -93,6 +165,8 @@ TEST_F(Install, ParallelPortInstallCreatesTheDefaultPrinterOnLpt1) {
   EXPECT_EQ(port, L"LPT1:");
   EXPECT_EQ(driver, kModel);
   EXPECT_EQ(DefaultPrinterEntry(), kModel + L",winspool,LPT1:");
+  // Programs that show the default printer are told which section changed.
+  EXPECT_TRUE(WaitUntil([&] { return listener.Heard(L"windows"); }, 5000)) << "no WM_SETTINGCHANGE for \"windows\"";
   const std::vector<kqtest::PrintUiCall> calls = NativeCalls();
   ASSERT_EQ(calls.size(), 1u);
   EXPECT_EQ(calls[0].command, L"/z /if /b \"" + kModel + L"\" /f \"" + ProgramFolder() + L"\\KQPRINTER.inf\" /r \"LPT1:\" /m \"" +
@@ -241,13 +315,17 @@ TEST_F(Install, AProgramFolderWithBlanksAndChineseAndAPlantedRundll32) {
   wizard.WaitForExit(10000);
 }
 
+// The test-page dialog is modal to the wizard: one click, one dialog, one test page. While the
+// command runs the dialog repaints, and OK takes effect once the command has ended.
 TEST_F(Install, TheTestPageDialogShowsWhileTheCommandRuns) {
-  StartWizard();
+  StartWizard(ProgramFolder(), {L"KQ_PRINTUI_DELAY_MS=3000"});
   GoToDetection();
   ChooseParallelPort();
   RunInstallStep();
-  ASSERT_TRUE(wizard.WaitForCaption(kInstallDoneCaption, 30000));
-  ASSERT_TRUE(Click(wizard.PageControl(IDC_INSTALL_TEST_PAGE)));
+  ASSERT_TRUE(wizard.WaitForCaption(kInstallDoneCaption, 60000));
+  HWND button = wizard.PageControl(IDC_INSTALL_TEST_PAGE);
+  ASSERT_TRUE(Click(button));
+  ::PostMessageW(button, BM_CLICK, 0, 0);  // a second click before the dialog is up
   HWND dialog = nullptr;
   ASSERT_TRUE(WaitUntil(
       [&] {
@@ -257,18 +335,25 @@ TEST_F(Install, TheTestPageDialogShowsWhileTheCommandRuns) {
         return dialog != nullptr;
       },
       10000));
+  EXPECT_EQ(::GetWindow(dialog, GW_OWNER), wizard.Frame()) << "owned by the wizard";
+  EXPECT_FALSE(IsEnabled(wizard.Frame())) << "the wizard cannot be used under the dialog";
   wchar_t title[256] = {};
   ::GetWindowTextW(dialog, title, 256);
   EXPECT_EQ(std::wstring(title), kModel);
   EXPECT_EQ(TextOf(::GetDlgItem(dialog, IDC_TEST_PAGE_TEXT)).substr(0, 12), L"正在将测试页发送到打印机");
-  EXPECT_TRUE(WaitUntil([&] { return ReadUtf8File(LogPath()).find(L"/k /n \"" + kModel + L"\"") != std::wstring::npos; },
-                        10000));
   Screenshot(dialog, L"13-test-page-dialog");
-  const std::vector<kqtest::PrintUiCall> calls = NativeCalls();
-  ASSERT_EQ(calls.size(), 2u);
-  EXPECT_EQ(calls[1].command, L"/k /n \"" + kModel + L"\"");
+  // The command runs three seconds: OK now waits for it, while the dialog still answers.
   ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-  EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(dialog); }, 10000));
+  EXPECT_GE(MessageRoundTripMs(dialog, 1000), 0.0) << "the dialog did not answer while the test page was sent";
+  EXPECT_TRUE(::IsWindow(dialog)) << "OK ended the dialog before the command had ended";
+  EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(dialog); }, 20000));
+  EXPECT_TRUE(ReadUtf8File(LogPath()).find(L"/k /n \"" + kModel + L"\"") != std::wstring::npos);
+  const std::vector<kqtest::PrintUiCall> calls = NativeCalls();
+  ASSERT_EQ(calls.size(), 2u) << "one install and exactly one test page";
+  EXPECT_EQ(calls[1].command, L"/k /n \"" + kModel + L"\"");
+  EXPECT_TRUE(WaitUntil([&] { return IsEnabled(wizard.Frame()); }, 5000));
+  ::Sleep(500);
+  for (HWND hwnd : wizard.TopLevelDialogs()) EXPECT_EQ(::GetDlgItem(hwnd, IDC_TEST_PAGE_TEXT), nullptr) << "a second dialog";
 
   // The printer-settings command, sent to the page, makes landscape A3 the printer's defaults.
   ::PostMessageW(wizard.VisiblePage(), WM_COMMAND, MAKEWPARAM(IDC_INSTALL_SETTINGS, BN_CLICKED), 0);
@@ -282,8 +367,9 @@ TEST_F(Install, TheTestPageDialogShowsWhileTheCommandRuns) {
 }
 
 // A driver install takes seconds on a real system. Meanwhile the window answers, and no form of
-// Cancel or Finish ends the wizard between the driver and the device records.
-TEST_F(Install, TheWindowAnswersAndCannotBeClosedWhileTheDriverInstalls) {
+// Cancel or Finish ends the wizard between the driver and the device records, nor does the end of
+// the session.
+TEST_F(Install, TheWindowAnswersAndNeitherCloseNorSessionEndCutsTheInstall) {
   StartWizard(ProgramFolder(), {L"KQ_PRINTUI_DELAY_MS=4000"});
   GoToDetection();
   ChooseParallelPort();
@@ -300,11 +386,25 @@ TEST_F(Install, TheWindowAnswersAndCannotBeClosedWhileTheDriverInstalls) {
   ::PostMessageW(frame, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
   ::PostMessageW(frame, WM_COMMAND, MAKEWPARAM(IDC_FINISH, BN_CLICKED), 0);
   EXPECT_GE(MessageRoundTripMs(frame, 1000), 0.0);
+  // A log-off or restart asked for now must wait: ended here, the install would be half done.
+  DWORD_PTR agreed = 1;
+  ASSERT_TRUE(::SendMessageTimeoutW(frame, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL, 5000, &agreed));
+  EXPECT_EQ(agreed, static_cast<DWORD_PTR>(FALSE)) << "the wizard agreed to end the session mid-install";
+  // The session ends all the same while the helper service runs: it is removed before the
+  // wizard answers, or it would start at every boot.
+  ASSERT_TRUE(WaitUntil([] { return ServiceExists(L"Printer Helper"); }, 60000)) << "the helper service never ran";
+  DWORD_PTR ignored = 0;
+  ASSERT_TRUE(::SendMessageTimeoutW(frame, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_NORMAL, 20000, &ignored));
+  EXPECT_FALSE(ServiceExists(L"Printer Helper")) << "the helper service stayed registered";
   ASSERT_TRUE(wizard.WaitForCaption(kInstallDoneCaption, 60000));
   EXPECT_TRUE(WaitForButtons(wizard, {false, false, false, true}, 20000));
   EXPECT_EQ(Label(IDC_INSTALL_STATUS), kSuccess);
   EXPECT_TRUE(wizard.IsRunning()) << "closed in the middle of the install";
   EXPECT_EQ(PrinterNames().size(), 1u);
+  EXPECT_FALSE(ServiceExists(L"Printer Helper"));
+  // Idle, the wizard lets the session end.
+  ASSERT_TRUE(::SendMessageTimeoutW(frame, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL, 5000, &agreed));
+  EXPECT_EQ(agreed, static_cast<DWORD_PTR>(TRUE));
   ASSERT_TRUE(Click(wizard.Button(IDC_FINISH)));
   EXPECT_TRUE(wizard.WaitForExit(10000));
 }

@@ -89,7 +89,27 @@ TEST_F(Navigation, EscInsideAPageDoesNothingButEscOnTheFrameCancels) {
   EXPECT_TRUE(wizard.IsRunning()) << "Esc in a page's edit must not close the wizard";
   PostKey(wizard.Button(IDC_NEXT), VK_ESCAPE);
   EXPECT_TRUE(wizard.WaitForExit(10000)) << "Esc handled by the frame cancels the wizard";
-  EXPECT_EQ(wizard.ExitCode(), 0u);
+  EXPECT_EQ(wizard.ExitCode(), 1602u) << "cancelled before an install";
+}
+
+// A double click too many: the second wizard brings the first one to the front and ends at once,
+// with the code deployment tools read as "retry later"; it shows no window of its own.
+TEST_F(Navigation, ASecondStartBringsTheFirstForwardAndEndsWith1618) {
+  ::ShowWindowAsync(wizard.Frame(), SW_MINIMIZE);
+  ASSERT_TRUE(WaitUntil([&] { return ::IsIconic(wizard.Frame()) != FALSE; }, 5000));
+  WizardProcess second;
+  ASSERT_TRUE(second.Start(ProgramFolder() + L"\\KQSetup.exe"));
+  ASSERT_TRUE(second.WaitForExit(30000));
+  EXPECT_EQ(second.ExitCode(), 1618u);
+  EXPECT_EQ(second.WaitForFrame(0), nullptr);
+  EXPECT_TRUE(WaitUntil([&] { return !::IsIconic(wizard.Frame()); }, 5000)) << "the first wizard stayed minimised";
+  EXPECT_EQ(::GetForegroundWindow(), wizard.Frame());
+  EXPECT_TRUE(wizard.IsRunning());
+  // Unattended, the same refusal.
+  WizardProcess quiet;
+  ASSERT_TRUE(quiet.Start(ProgramFolder() + L"\\KQSetup.exe", {}, L"/S"));
+  ASSERT_TRUE(quiet.WaitForExit(30000));
+  EXPECT_EQ(quiet.ExitCode(), 1618u);
 }
 
 TEST_F(Navigation, CancelEndsTheWizardWithoutAQuestion) {

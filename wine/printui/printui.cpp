@@ -12,7 +12,7 @@
 // Environment (inherited from the program that runs rundll32.exe):
 //   KQ_PRINTUI_LOG   log file, UTF-8, appended to (default C:\printui.log)
 //   KQ_PRINTUI_MODE  "none": create nothing; "rename:OTHER": create the printer as OTHER
-//   KQ_PRINTUI_DELAY_MS  /if takes this long first, as a real driver install takes seconds
+//   KQ_PRINTUI_DELAY_MS  /if and /k take this long first, as a real driver install takes seconds
 // Log line, TAB-separated: the architecture that served the call ("x64", "x86" or "x86 WOW64"),
 // the program as the process was started (the first word of its command line), the host program's
 // module path, the outcome, and the command line as received.
@@ -155,6 +155,12 @@ bool AddDriver(const std::wstring& model, DWORD& error) {
   return error == ERROR_PRINTER_DRIVER_ALREADY_INSTALLED;
 }
 
+// A real driver install, and a test page sent to a slow printer, take seconds.
+void Delay() {
+  const std::wstring delay = Environment(L"KQ_PRINTUI_DELAY_MS");
+  if (!delay.empty()) ::Sleep(static_cast<DWORD>(std::wcstoul(delay.c_str(), nullptr, 10)));
+}
+
 std::wstring InstallPrinter(const PrintUiCommand& command) {
   std::wstring base, inf, port, model;
   if (!command.GetValue(L"b", base) || base.empty()) return L"error missing /b";
@@ -170,8 +176,7 @@ std::wstring InstallPrinter(const PrintUiCommand& command) {
     return L"error 32-bit printui under WOW64: its driver would be for Windows NT x86 only";
   }
 
-  const std::wstring delay = Environment(L"KQ_PRINTUI_DELAY_MS");
-  if (!delay.empty()) ::Sleep(static_cast<DWORD>(std::wcstoul(delay.c_str(), nullptr, 10)));
+  Delay();
 
   const std::wstring mode = Environment(L"KQ_PRINTUI_MODE");
   if (mode == L"none") return L"created nothing (mode none)";
@@ -199,6 +204,7 @@ std::wstring InstallPrinter(const PrintUiCommand& command) {
 std::wstring TestPage(const PrintUiCommand& command) {
   std::wstring name;
   if (!command.GetValue(L"n", name) || name.empty()) return L"error missing /n";
+  Delay();
   HANDLE handle = nullptr;
   if (!::OpenPrinterW(const_cast<wchar_t*>(name.c_str()), &handle, nullptr)) {
     return ErrorOutcome(L"OpenPrinterW", ::GetLastError());

@@ -1,0 +1,146 @@
+// The unattended install (/S) as deployment tools run it: no window at any time, the outcome in the
+// exit code and the setup log, and each refusal and failure with its own code.
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "e2e/e2e_common.h"
+#include "e2e/spooler_state.h"
+#include "support/printui_log.h"
+#include "support/seed_records.h"
+
+namespace e2e {
+namespace {
+
+const std::wstring kLog = L"C:\\kq-e2e\\unattended 日志\\setup.log";
+const std::wstring kPrintUiLog = L"C:\\kq-e2e\\printui.log";
+
+bool ServiceExists(const wchar_t* name) {
+  SC_HANDLE manager = ::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
+  if (manager == nullptr) return false;
+  SC_HANDLE service = ::OpenServiceW(manager, name, SERVICE_QUERY_STATUS);
+  if (service) ::CloseServiceHandle(service);
+  ::CloseServiceHandle(manager);
+  return service != nullptr;
+}
+
+std::wstring LastLine(const std::wstring& log) {
+  std::wstring text = log;
+  while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r')) text.pop_back();
+  const size_t start = text.find_last_of(L'\n');
+  const std::wstring line = start == std::wstring::npos ? text : text.substr(start + 1);
+  return line.size() > 24 ? line.substr(24) : line;
+}
+
+class Unattended : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    KQ_REQUIRE_WINE();
+    kqseed::ClearSeededRecords();
+    kqseed::ClearPrinterClassRecords();
+    DeleteAllPrinters();
+    ::CreateDirectoryW(L"C:\\kq-e2e", nullptr);
+    ::DeleteFileW(kPrintUiLog.c_str());
+    ::DeleteFileW(kLog.c_str());
+  }
+  void TearDown() override {
+    kqseed::ClearSeededRecords();
+    kqseed::ClearPrinterClassRecords();
+    DeleteAllPrinters();
+  }
+
+  // Runs KQSetup.exe with `arguments` to its end, watching that it never shows a window;
+  // returns its exit code.
+  DWORD Run(const std::wstring& arguments, const std::vector<std::wstring>& env = {},
+            const std::wstring& folder = ProgramFolder()) {
+    std::vector<std::wstring> environment = env;
+    environment.push_back(L"KQ_PRINTUI_LOG=" + kPrintUiLog);
+    WizardProcess setup;
+    EXPECT_TRUE(setup.Start(folder + L"\\KQSetup.exe", environment, arguments));
+    bool windowSeen = false;
+    const DWORD start = ::GetTickCount();
+    while (!setup.WaitForExit(20) && ::GetTickCount() - start < 120000) {
+      windowSeen = windowSeen || setup.WaitForFrame(0) != nullptr || !setup.TopLevelDialogs().empty();
+    }
+    EXPECT_FALSE(windowSeen) << "a window appeared: " << Narrow(arguments);
+    EXPECT_FALSE(setup.IsRunning()) << "still running after two minutes: " << Narrow(arguments);
+    return setup.ExitCode();
+  }
+
+  std::wstring Log() const { return ReadUtf8File(kLog); }
+};
+
+// Unattended on the attached USB printer: the printer on its own port and the default, the helper
+// run and gone, and the whole run in the log given.
+TEST_F(Unattended, AUsbInstallShowsNothingAndLogsTheRun) {
+  ASSERT_TRUE(kqseed::SeedUsbPrinter());
+  const DWORD start = ::GetTickCount();
+  EXPECT_EQ(Run(L"/S \"/log=" + kLog + L"\""), 0u);
+  printf("[ MEASURE  ] unattended USB install, start to exit: %lu ms\n", static_cast<unsigned long>(::GetTickCount() - start));
+  std::wstring port, driver;
+  ASSERT_TRUE(install_test::QueryPrinter(L"KQ-80", port, driver));
+  EXPECT_EQ(port, L"USB001");
+  EXPECT_EQ(DefaultPrinterEntry(), L"KQ-80,winspool,USB001");
+  EXPECT_FALSE(ServiceExists(L"Printer Helper"));
+  const std::wstring log = Log();
+  EXPECT_EQ(log.find(L"\xFEFF"), 0u) << "UTF-8 with a byte-order mark";
+  EXPECT_NE(log.find(L"command line: "), std::wstring::npos);
+  EXPECT_NE(log.find(L"/S \"/log=" + kLog + L"\""), std::wstring::npos) << Utf8(log);
+  EXPECT_NE(log.find(L"/z /if /b \"KQ-80\""), std::wstring::npos) << Utf8(log);
+  EXPECT_NE(log.find(L" /q"), std::wstring::npos) << "printui is asked to show no message";
+  EXPECT_NE(log.find(L"helper service: ran and was removed"), std::wstring::npos) << Utf8(log);
+  EXPECT_EQ(log.find(L"message box"), std::wstring::npos) << Utf8(log);
+  EXPECT_EQ(LastLine(log), L"exit code 0");
+  EXPECT_EQ(log.find(L"\n"), log.find(L"\r\n") + 1) << "CRLF line ends";
+}
+
+TEST_F(Unattended, AParallelInstallTakesTheNameGiven) {
+  EXPECT_EQ(Run(L"/quiet /PORT=lpt \"/name=前台 打印机\" /log=\"" + kLog + L"\""), 0u);
+  std::wstring port, driver;
+  ASSERT_TRUE(install_test::QueryPrinter(L"前台 打印机", port, driver));
+  EXPECT_EQ(port, L"LPT1:");
+  EXPECT_EQ(DefaultPrinterEntry(), L"前台 打印机,winspool,LPT1:");
+  EXPECT_EQ(LastLine(Log()), L"exit code 0");
+}
+
+// Each way an unattended install ends without a printer has its own code, and none shows a window.
+TEST_F(Unattended, RefusalsAndFailuresEndWithTheirOwnCodes) {
+  // No USB printer of the series attached: nothing is run.
+  EXPECT_EQ(Run(L"/S /log=\"" + kLog + L"\""), 1167u);
+  EXPECT_EQ(ReadUtf8File(kPrintUiLog), L"");
+  EXPECT_EQ(LastLine(Log()), L"exit code 1167");
+  // The driver command creates nothing.
+  EXPECT_EQ(Run(L"/S /port=lpt /log=\"" + kLog + L"\"", {L"KQ_PRINTUI_MODE=none"}), 1603u);
+  EXPECT_EQ(LastLine(Log()), L"exit code 1603");
+  // No INF beside the program.
+  const std::wstring folder = L"C:\\kq-e2e\\unattended no inf";
+  ::CreateDirectoryW(folder.c_str(), nullptr);
+  ::DeleteFileW((folder + L"\\KQPRINTER.INF").c_str());
+  ASSERT_TRUE(::CopyFileW((ProgramFolder() + L"\\KQSetup.exe").c_str(), (folder + L"\\KQSetup.exe").c_str(), FALSE));
+  EXPECT_EQ(Run(L"/S /log=\"" + kLog + L"\"", {}, folder), 1619u);
+  EXPECT_EQ(LastLine(Log()), L"exit code 1619");
+  // An invalid command line touches nothing.
+  ::DeleteFileW(kPrintUiLog.c_str());
+  for (const wchar_t* arguments : {L"/S /port=com1", L"/S /name=", L"/S /log=C:\\kq-e2e", L"/S /bogus"}) {
+    EXPECT_EQ(Run(arguments), 1639u) << Narrow(arguments);
+  }
+  EXPECT_TRUE(PrinterNames().empty());
+  EXPECT_EQ(ReadUtf8File(kPrintUiLog), L"");
+
+  // Without /S the refusal is told, with the switches, and nothing else appears.
+  WizardProcess wizard;
+  ASSERT_TRUE(wizard.Start(ProgramFolder() + L"\\KQSetup.exe", {}, L"/port=com1"));
+  MessageBoxInfo box = wizard.WaitForMessageBox(30000);
+  ASSERT_NE(box.hwnd, nullptr);
+  EXPECT_NE(box.text.find(L"/port=com1"), std::wstring::npos) << Utf8(box.text);
+  EXPECT_NE(box.text.find(L"/quiet"), std::wstring::npos) << Utf8(box.text);
+  EXPECT_EQ(wizard.WaitForFrame(0), nullptr);
+  wizard.Answer(box, IDOK);
+  ASSERT_TRUE(wizard.WaitForExit(10000));
+  EXPECT_EQ(wizard.ExitCode(), 1639u);
+}
+
+}  // namespace
+}  // namespace e2e
