@@ -2,6 +2,8 @@
 // exit code and the setup log, and each refusal and failure with its own code.
 #include <windows.h>
 
+#include <shlobj.h>
+
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -32,6 +34,27 @@ std::wstring LastLine(const std::wstring& log) {
   const size_t start = text.find_last_of(L'\n');
   const std::wstring line = start == std::wstring::npos ? text : text.substr(start + 1);
   return line.size() > 24 ? line.substr(24) : line;
+}
+
+std::string FileBytes(const std::wstring& path) {
+  std::string bytes;
+  HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                              nullptr);
+  if (file == INVALID_HANDLE_VALUE) return bytes;
+  char chunk[65536];
+  DWORD read = 0;
+  while (::ReadFile(file, chunk, sizeof(chunk), &read, nullptr) && read > 0) bytes.append(chunk, read);
+  ::CloseHandle(file);
+  return bytes;
+}
+
+bool WriteBytes(const std::wstring& path, const std::string& bytes) {
+  HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  const BOOL ok = ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  ::CloseHandle(file);
+  return ok && written == bytes.size();
 }
 
 class Unattended : public ::testing::Test {
@@ -94,6 +117,40 @@ TEST_F(Unattended, AUsbInstallShowsNothingAndLogsTheRun) {
   EXPECT_EQ(log.find(L"message box"), std::wstring::npos) << Utf8(log);
   EXPECT_EQ(LastLine(log), L"exit code 0");
   EXPECT_EQ(log.find(L"\n"), log.find(L"\r\n") + 1) << "CRLF line ends";
+}
+
+// A run cut short (by a power failure, say) left our helper registered with automatic start: it
+// runs from every boot and holds its program file. The next install stops and removes it first,
+// so that the file can be written anew, instead of failing with 498 on every run.
+TEST_F(Unattended, AHelperLeftRunningByAnEarlierRunIsReplaced) {
+  wchar_t common[MAX_PATH] = {};
+  ASSERT_TRUE(::SHGetSpecialFolderPathW(nullptr, common, CSIDL_PROGRAM_FILES_COMMON, FALSE));
+  const std::wstring folder = std::wstring(common) + L"\\Services";
+  const std::wstring helper = folder + L"\\PHelper.exe";
+  ::CreateDirectoryW(folder.c_str(), nullptr);
+  // An older helper: the built one with a byte more, which still runs as a service.
+  std::string older = FileBytes(ProgramFolder() + L"\\PHelper.exe");
+  ASSERT_FALSE(older.empty());
+  older.push_back('\0');
+  ASSERT_TRUE(WriteBytes(helper, older));
+  SC_HANDLE manager = ::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+  ASSERT_NE(manager, nullptr);
+  const std::wstring quoted = L"\"" + helper + L"\"";
+  SC_HANDLE service = ::CreateServiceW(manager, L"Printer Helper", L"Printer Helper", SERVICE_ALL_ACCESS,
+                                       SERVICE_WIN32_OWN_PROCESS | SERVICE_INTERACTIVE_PROCESS, SERVICE_AUTO_START,
+                                       SERVICE_ERROR_NORMAL, quoted.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(service, nullptr) << ::GetLastError();
+  EXPECT_TRUE(::StartServiceW(service, 0, nullptr)) << ::GetLastError();
+  ::CloseServiceHandle(service);
+  ::CloseServiceHandle(manager);
+
+  EXPECT_EQ(Run(L"/S /port=lpt /log=\"" + kLog + L"\""), 0u);
+  const std::wstring log = Log();
+  EXPECT_NE(log.find(L"still registered from an earlier run"), std::wstring::npos) << Utf8(log);
+  EXPECT_EQ(log.find(L"could not be written"), std::wstring::npos) << Utf8(log);
+  EXPECT_NE(log.find(L"helper service: ran and was removed"), std::wstring::npos) << Utf8(log);
+  EXPECT_TRUE(FileBytes(helper) == FileBytes(ProgramFolder() + L"\\PHelper.exe")) << "the old helper stayed";
+  EXPECT_FALSE(ServiceExists(L"Printer Helper"));
 }
 
 TEST_F(Unattended, AParallelInstallTakesTheNameGiven) {
