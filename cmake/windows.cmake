@@ -175,6 +175,13 @@ if(EXISTS /usr/src/googletest/CMakeLists.txt)
     target_link_libraries(kq_e2e PRIVATE kqtestsupport gtest)
     set_target_properties(kq_e2e PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
     add_dependencies(kq_e2e KQSetup)
+    # The layout check's probe, which a message hook loads into the wizard to measure its controls
+    # with their own fonts (tests/e2e/layout_probe/layout_report.h).
+    add_library(layout_probe SHARED ${CMAKE_SOURCE_DIR}/tests/e2e/layout_probe/layout_probe.cpp)
+    set_target_properties(layout_probe PROPERTIES PREFIX "" RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+    target_include_directories(layout_probe PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+    target_link_options(layout_probe PRIVATE ${STATIC_RUNTIME} -Wl,--kill-at)
+    add_dependencies(kq_e2e layout_probe)
     gtest_discover_tests(kq_e2e DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
       WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin PROPERTIES TIMEOUT 600 RUN_SERIAL TRUE LABELS e2e)
   endif()
