@@ -98,7 +98,9 @@ std::vector<TemplateItem> ReadTemplate(const std::wstring& exe, UINT id) {
       const short* r = reinterpret_cast<const short*>(w + 6);
       item.rect = {r[0], r[1], r[0] + r[2], r[1] + r[3]};
       w += 12;
-      item.isStatic = w[0] == 0xFFFF && w[1] == 0x0082;
+      // The class by its ordinal or by its name, as the resource compiler wrote it.
+      item.isStatic = (w[0] == 0xFFFF && w[1] == 0x0082) ||
+                      (w[0] != 0xFFFF && ::lstrcmpiW(reinterpret_cast<const wchar_t*>(w), L"Static") == 0);
       skipText(w);  // class
       skipText(w);  // text
       const WORD extra = *w++;
@@ -212,8 +214,10 @@ std::vector<std::string> FaultsOf(const layout::Report& report, UINT templateId,
   }
 
   // The banner: its template rectangle in this page's dialog units, as far as the page reaches.
+  bool templateHasBanner = false;
   for (const TemplateItem& item : ReadTemplate(exe, templateId)) {
     if (!item.isStatic || (item.style & SS_TYPEMASK) != SS_BITMAP) continue;
+    templateHasBanner = true;
     const LONG width = std::min<LONG>(::MulDiv(item.rect.right, page->baseUnits.cx, 4), page->client.cx);
     const LONG height = std::min<LONG>(::MulDiv(item.rect.bottom, page->baseUnits.cy, 8), page->client.cy);
     const layout::Control* picture = nullptr;
@@ -232,6 +236,7 @@ std::vector<std::string> FaultsOf(const layout::Report& report, UINT templateId,
       faults.push_back(text);
     }
   }
+  if (!templateHasBanner) faults.push_back("no banner picture found in the page's dialog template");
   return faults;
 }
 
