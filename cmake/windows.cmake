@@ -7,11 +7,14 @@ add_compile_definitions(UNICODE _UNICODE NOMINMAX WINVER=0x0501 _WIN32_WINNT=0x0
 set(STATIC_RUNTIME -static -static-libgcc -static-libstdc++)
 # Address-space randomisation and no-execute data for everything we ship.
 set(HARDENING -Wl,--dynamicbase -Wl,--nxcompat)
+include(${CMAKE_SOURCE_DIR}/cmake/reproducible.cmake)
+include(${CMAKE_SOURCE_DIR}/cmake/signing.cmake)
 
 set(WIN_SOURCES)
 foreach(dir ${PRODUCT_DIRS})
   file(GLOB found CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/*.cpp)
   list(FILTER found EXCLUDE REGEX "_core\\.cpp$")
+  list(SORT found)
   list(APPEND WIN_SOURCES ${found})
 endforeach()
 list(REMOVE_ITEM WIN_SOURCES ${CMAKE_SOURCE_DIR}/shell/main.cpp)
@@ -25,6 +28,7 @@ target_link_libraries(kqwin PUBLIC kqcore ${WIN_LIBS})
 # The helper service program is built first: its bytes travel inside KQSetup.exe.
 file(GLOB HELPER_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/helper/*.cpp)
 list(FILTER HELPER_SOURCES EXCLUDE REGEX "_core\\.cpp$")
+list(SORT HELPER_SOURCES)
 if(HELPER_SOURCES)
   add_executable(PHelper ${HELPER_SOURCES} ${CMAKE_SOURCE_DIR}/package/registry_key.cpp)
   target_include_directories(PHelper PRIVATE ${CMAKE_SOURCE_DIR})
@@ -32,6 +36,8 @@ if(HELPER_SOURCES)
   target_link_options(PHelper PRIVATE ${STATIC_RUNTIME} ${HARDENING} -municode -s)
   target_link_libraries(PHelper PRIVATE kqcore advapi32)
   set_target_properties(PHelper PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+  kq_reproducible_link(PHelper)
+  kq_sign(PHelper)
   set(HELPER_EXE ${CMAKE_BINARY_DIR}/bin/PHelper.exe)
 endif()
 
@@ -98,10 +104,12 @@ add_executable(KQSetup WIN32 ${CMAKE_SOURCE_DIR}/shell/main.cpp $<TARGET_OBJECTS
 target_link_options(KQSetup PRIVATE ${STATIC_RUNTIME} ${HARDENING} -municode -mwindows -s)
 target_link_libraries(KQSetup PRIVATE kqwin)
 set_target_properties(KQSetup PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+kq_reproducible_link(KQSetup)
 
 # The sample driver package sits next to the program, where users put theirs.
 add_custom_command(TARGET KQSetup POST_BUILD
   COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_SOURCE_DIR}/samples/KQPRINTER.INF ${CMAKE_BINARY_DIR}/bin/KQPRINTER.INF)
+kq_sign(KQSetup)
 
 # Wine's printui.dll lacks /if: the tests and the demo install this stand-in instead.
 file(GLOB PRINTUI_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/wine/printui/*.cpp)

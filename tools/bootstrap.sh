@@ -7,6 +7,7 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build file
+  icoutils osslsigncode openssl
   g++-mingw-w64-i686-win32 gcc-mingw-w64-i686-win32 binutils-mingw-w64-i686 mingw-w64-i686-dev
   g++-mingw-w64-x86-64-win32 gcc-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
   python3

@@ -2,10 +2,20 @@
 # virtual display and throwaway Wine prefixes, all ended again when the script exits.
 #   kq_build_windows BUILD_DIR         the shipped i686 executables with their tests and tools; the
 #                                      64-bit printui.dll stand-in and KQSetup.exe
+#   kq_build_shipped DIR               KQSetup.exe and PHelper.exe alone (i686), in DIR
 #   kq_start_display                   Xvfb on a free display (unless KQ_KEEP_DISPLAY and $DISPLAY)
 #   kq_make_world WORLD PREFIX         a fresh prefix of that world (tools/wine-env.sh)
 #   kq_make_worlds "WORLD PREFIX" ...  several, made side by side
 #   kq_use_world WORLD PREFIX          points Wine and the tests at that prefix
+
+# Only the shipped executables, i686 (KQSetup.exe with PHelper.exe inside), in BUILD_DIR itself:
+# for the reproducibility check and the signed build. The signing variables of the environment
+# apply (cmake/signing.cmake).
+kq_build_shipped() {
+  local dir="$1"
+  cmake --no-warn-unused-cli -S "$root" -B "$dir" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" -DCMAKE_BUILD_TYPE=Release >/dev/null
+  ninja -C "$dir" KQSetup PHelper >/dev/null
+}
 
 kq_build_windows() {
   local build="$1"

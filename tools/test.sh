@@ -3,14 +3,22 @@
 # under AddressSanitizer/UBSan, short fuzzer runs, and the shipped 32-bit build's unit and
 # end-to-end tests under Wine, in two worlds: a 64-bit Windows (the program under WOW64) and a
 # 32-bit Windows. Prints the time of each part.
+# Also: the shipped executables built a second time in another folder must be the same bytes
+# (reproducible), and a signed build (a throwaway certificate) must verify and still install.
 #   tools/test.sh                 everything
 #   KQ_SKIP_E2E=1 tools/test.sh   without the end-to-end scenarios
+#   KQ_BUILD_DIR=DIR tools/test.sh  builds and prefixes under DIR instead of build/
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 "$root/tools/bootstrap.sh"
 
-build="$root/build"
+build="${KQ_BUILD_DIR:-$root/build}"
+mkdir -p "$build"
+build=$(cd "$build" && pwd)
+# The builds under test are unsigned whatever this shell names; the signing part makes its own
+# certificate.
+unset KQ_SIGN_PKCS12 KQ_SIGN_PASSWORD_FILE KQ_SIGN_TIMESTAMP_URL
 jobs=$(nproc 2>/dev/null || echo 2)
 failed=()
 passed=()
@@ -50,6 +58,61 @@ timed "build: host (sanitizers, fuzzers)" host_build
 step "shipped executables" "$root/tests/static/check_executables.sh" "$build/i686/bin" \
   "$build/i686/probe/planted_import_probe.exe" "$build/x86_64/bin"
 
+# Reproducible: the shipped executables built again in another folder are the same bytes, and name
+# no folder of either build.
+reproducible() {
+  kq_build_shipped "$build/again/i686"
+  local exe fail=0
+  for exe in KQSetup.exe PHelper.exe; do
+    sha256sum "$build/i686/bin/$exe" "$build/again/i686/bin/$exe"
+    if ! cmp -s "$build/i686/bin/$exe" "$build/again/i686/bin/$exe"; then
+      echo "FAIL $exe differs between the two builds"; fail=1
+    fi
+    if strings -a "$build/i686/bin/$exe" | grep -qF -e "$root/" -e "$build/"; then
+      echo "FAIL $exe names a build path"; fail=1
+    fi
+  done
+  return $fail
+}
+step "reproducible build (second build in another folder)" reproducible
+
+# Signing: a throwaway self-signed certificate signs a build of the shipped executables (PHelper.exe
+# before KQSetup.exe embeds it); both verify against it; a wrong password fails the build with
+# osslsigncode's message and leaves no unsigned executable behind. The end-to-end part below
+# installs with the signed KQSetup.exe.
+signed="$build/signed/i686"
+signing() {
+  local keys="$build/signed/keys" exe fail=0 output
+  rm -rf "$keys" && mkdir -p "$keys"
+  openssl rand -hex 16 >"$keys/password"
+  openssl req -x509 -newkey rsa:2048 -sha256 -days 2 -nodes -subj "/CN=KQSetup test signing/O=KESTROM" \
+    -addext "extendedKeyUsage=codeSigning" -keyout "$keys/key.pem" -out "$keys/cert.pem" 2>/dev/null
+  openssl pkcs12 -export -inkey "$keys/key.pem" -in "$keys/cert.pem" -out "$keys/cert.p12" \
+    -passout "file:$keys/password"
+  KQ_SIGN_PKCS12="$keys/cert.p12" KQ_SIGN_PASSWORD_FILE="$keys/password" kq_build_shipped "$signed"
+  for exe in KQSetup.exe PHelper.exe; do
+    echo "--- osslsigncode verify $exe"
+    osslsigncode verify -CAfile "$keys/cert.pem" -in "$signed/bin/$exe" || fail=1
+  done
+  if ! wrestool -x --raw --type=WIN7 --name=232 "$signed/bin/KQSetup.exe" | cmp -s - "$signed/bin/PHelper.exe"; then
+    echo "FAIL the PHelper.exe inside the signed KQSetup.exe is not the signed one"; fail=1
+  fi
+  echo wrong >"$keys/wrong-password"
+  rm -f "$signed/bin/PHelper.exe"
+  if output=$(KQ_SIGN_PKCS12="$keys/cert.p12" KQ_SIGN_PASSWORD_FILE="$keys/wrong-password" \
+      ninja -C "$signed" PHelper 2>&1); then
+    echo "FAIL a wrong certificate password did not fail the build"; fail=1
+  elif ! grep -q "osslsigncode could not sign" <<<"$output" || [ -e "$signed/bin/PHelper.exe" ]; then
+    echo "FAIL a failed signing did not say osslsigncode's reason or left PHelper.exe behind:"; echo "$output"; fail=1
+  else
+    echo "ok   a wrong password fails the build:"; grep -A3 "osslsigncode could not sign" <<<"$output" | sed 's/^/       /'
+  fi
+  # Signed again, for the end-to-end part.
+  KQ_SIGN_PKCS12="$keys/cert.p12" KQ_SIGN_PASSWORD_FILE="$keys/password" ninja -C "$signed" KQSetup PHelper >/dev/null
+  return $fail
+}
+step "signed build (throwaway certificate)" signing
+
 step "host unit tests (ASan/UBSan)" ctest --test-dir "$build/host" --output-on-failure -j"$jobs"
 
 if ls "$build/host"/*_fuzz >/dev/null 2>&1; then
@@ -72,6 +135,11 @@ for world in win64 win32; do
     export KQ_SCREENSHOT_PREFIX="$world-"
     if [ "$world" = win64 ]; then
       step "end-to-end scenarios, $world world (all)" ctest --test-dir "$build/i686" --output-on-failure -L e2e
+      # The signed KQSetup.exe installs, and the helper it runs is the signed PHelper.exe.
+      KQ_SCREENSHOT_PREFIX="signed-$world-" KQ_PROGRAM_FOLDER="$signed/bin" step \
+        "end-to-end: the signed build installs, $world world" ctest --test-dir "$build/i686" --output-on-failure \
+        -L e2e -R '^Detection\.AUsbInstallEndsWithThePrinterRecordsAndTheHelperRun$'
+
     else
       step "end-to-end scenarios, $world world (core flows)" ctest --test-dir "$build/i686" --output-on-failure \
         -L e2e -R "$core_scenarios"

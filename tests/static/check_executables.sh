@@ -8,6 +8,9 @@
 # refuse it, which shows that the check itself works. X86_64_BIN_DIR holds the same program built
 # for 64-bit Windows, whose manifest must name its own architecture: given the 32-bit common
 # controls, a 64-bit program dies before its first window.
+# KQSetup.exe's manifest is read from its resources (wrestool) and must hold the execution level,
+# the common controls 6, its architecture, DPI awareness and the five supported systems, with the
+# project's version, which the version resource must carry too (tests/static/check_manifest.py).
 set -uo pipefail
 dir="$1"
 probe="${2:-}"
@@ -90,13 +93,28 @@ if [ -n "$probe" ]; then
   beyond=$(imports_beyond_floor "$probe")
   check "the import check refuses a planted GetTickCount64 import" "grep -q 'KERNEL32.DLL!GetTickCount64' <<<\"\$beyond\""
 fi
-manifest_architectures() { # the processorArchitecture values in the executable's resources
-  strings "$1" 2>/dev/null | grep -o 'processorArchitecture="[^"]*"' | sort -u | tr '\n' ' '
+version=$(sed -n 's/^project(KQSetup VERSION \([0-9.]*\).*/\1/p' "$(dirname "$0")/../../CMakeLists.txt")
+manifest_of() { wrestool -x --raw --type=24 --name=1 "$1" 2>/dev/null; }  # RT_MANIFEST, id 1
+manifest_check() { # exe, architecture, title
+  local exe="$1" arch="$2" faults resource
+  resource=$(mktemp)
+  wrestool -x --raw --type=16 "$exe" >"$resource" 2>/dev/null  # RT_VERSION
+  faults=$(manifest_of "$exe" | python3 "$(dirname "$0")/check_manifest.py" "$arch" "$version" --version-resource "$resource")
+  rm -f "$resource"
+  if [ -z "$faults" ]; then
+    echo "ok   $3: manifest complete for $arch, version $version in the manifest and the version resource"
+  else
+    echo "FAIL $3:"
+    sed 's/^/       /' <<<"$faults"
+    fail=1
+  fi
 }
-check "KQSetup.exe's manifest names X86 throughout" \
-  "[ \"\$(manifest_architectures '$dir/KQSetup.exe')\" = 'processorArchitecture=\"X86\" ' ]"
+manifest_check "$dir/KQSetup.exe" X86 "KQSetup.exe"
+# The check itself: a manifest without its DPI awareness and with a supported system less fails.
+planted=$(manifest_of "$dir/KQSetup.exe" | sed '/dpiAware/d; /8e0f7a12/d' | python3 "$(dirname "$0")/check_manifest.py" X86 "$version")
+check "the manifest check refuses a manifest without DPI awareness and Windows 10" \
+  "grep -q 'no dpiAware' <<<\"\$planted\" && grep -q 'Windows 10' <<<\"\$planted\""
 if [ -n "$x86_64" ]; then
-  check "the 64-bit KQSetup.exe's manifest names amd64 throughout" \
-    "[ \"\$(manifest_architectures '$x86_64/KQSetup.exe')\" = 'processorArchitecture=\"amd64\" ' ]"
+  manifest_check "$x86_64/KQSetup.exe" amd64 "the 64-bit KQSetup.exe"
 fi
 exit $fail
