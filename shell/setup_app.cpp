@@ -154,8 +154,9 @@ BOOL CSetupApp::InitInstance() {
     return FALSE;
   }
 
-  // The progress bar and the link's tooltip come from the common controls.
-  win::InitCommonControlClasses(ICC_WIN95_CLASSES | ICC_PROGRESS_CLASS);
+  // The progress bar and the link's tooltip come from the common controls; an unattended run
+  // shows neither.
+  if (!m_options.quiet) win::InitCommonControlClasses(ICC_WIN95_CLASSES | ICC_PROGRESS_CLASS);
   DetectOperatingSystem();
   SetupSettings.AssignFixedValues();
   if (!LoadPackageInf()) {

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Measurements (not tests): start-up time against a minimal dialog program, executable sizes, and
-# the detection and install timings printed by the end-to-end scenarios. Timings are medians of
+# Measurements (not tests): start-up time against a minimal dialog program, executable sizes, the
+# unattended install against the driver command and the helper's pauses it waits for, and the
+# detection and install timings printed by the end-to-end scenarios. Timings are medians of
 # repeated, interleaved runs; read them as ratios, since the machines are shared and noisy.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
