@@ -6,6 +6,7 @@
 
 #include "package/text_decoder.h"
 #include "win/app.h"
+#include "win/setup_log.h"
 
 std::wstring PackageInfFileName() { return L"KQPRINTER.INF"; }
 
@@ -16,15 +17,36 @@ std::wstring GetProgramDirectory() {
   return path.substr(0, slash);
 }
 
+namespace {
+
+std::wstring DescribeCodePage(int codePage) {
+  switch (codePage) {
+    case 1200: return L"UTF-16 little-endian";
+    case 1201: return L"UTF-16 big-endian";
+    case 65001: return L"UTF-8";
+    default: return L"the ANSI code page " + win::DecimalText(static_cast<unsigned long>(codePage < 0 ? 0 : codePage));
+  }
+}
+
+}  // namespace
+
 InfModelInfo ParseInfModelLines(const std::wstring& path, bool* readable) {
   if (readable != nullptr) *readable = false;
   std::wstring text;
   {
     CWin32TextFile file;
-    if (!file.Open(path, 0)) return InfModelInfo();
+    if (!file.Open(path, 0)) {
+      win::Log(L"package: %s cannot be opened, error %d", path, static_cast<unsigned long>(::GetLastError()));
+      return InfModelInfo();
+    }
     CTextFileDecoder decoder(SystemAnsiConverter());
-    if (!decoder.ReadFile(file, 0)) return InfModelInfo();
+    if (!decoder.ReadFile(file, 0)) {
+      win::Log(L"package: %s cannot be read (or is larger than any INF)", path);
+      return InfModelInfo();
+    }
     text = decoder.GetWideText();
+    win::Log(L"package: %s read as %s, %d characters", path, DescribeCodePage(decoder.GetCodePage()),
+             static_cast<unsigned long>(text.size()));
   }
   if (readable != nullptr) *readable = true;
   return ParseInfModelText(text);

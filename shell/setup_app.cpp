@@ -167,6 +167,9 @@ BOOL CSetupApp::InitInstance() {
     win::Log(L"package: %s\\%s, model \"%s\", USB hardware id \"%s\", parallel hardware id \"%s\"",
              GetProgramDirectory(), PackageInfFileName(), settings.g_strDriverDesc, settings.g_strUsbHardwareId,
              settings.g_strLptHardwareId);
+    if (!m_options.quiet && (m_options.hasName || m_options.portType != L"USB")) {
+      win::Log(L"/port= and /name= are for the unattended install (/S); the wizard asks the person");
+    }
     m_nExitCode = m_options.quiet ? RunUnattendedInstall(m_options) : RunWizard();
   }
   win::CloseSetupLog(m_nExitCode);
