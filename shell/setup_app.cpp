@@ -18,12 +18,8 @@
 #include "win/newer_apis.h"
 #include "win/setup_log.h"
 
-#if __has_include("kq_version.h")
+// The version from the build's one place (the project version), as the version resource has it.
 #include "kq_version.h"
-#endif
-#ifndef KQ_VERSION_TEXT
-#define KQ_VERSION_TEXT L"1.0.0"
-#endif
 
 namespace {
 

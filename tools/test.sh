@@ -44,7 +44,7 @@ step() { # name, command... : a timed test; a failure is noted and the run goes 
 
 # The scenarios that also run in the 32-bit world: the core flows. Every scenario runs in the
 # 64-bit world, where most users are.
-core_scenarios='^(Detection\.AUsbInstallEndsWithThePrinterRecordsAndTheHelperRun|Install\.ParallelPortInstallCreatesTheDefaultPrinterOnLpt1|Install\.AnExistingPrinterOfThatNameGetsACopySuffixAndTheNewOneBecomesDefault|Install\.ACommandThatCreatesNothingFailsWith30AndBackRunsItAgain|Install\.TheTestPageDialogShowsWhileTheCommandRuns|Install\.ASystemOlderThanWindows2000IsRefusedWithMessage482|MissingPackageInf\.SaysWhichFileIsMissingWhereAndEnds)$'
+core_scenarios='^(Detection\.AUsbInstallEndsWithThePrinterRecordsAndTheHelperRun|Detection\.AnotherMakersPrinterAloneGetsNoDriverOursSwitchedOnLateGetsItsOwnPort|Install\.TheWindowAnswersAndNeitherCloseNorSessionEndCutsTheInstall|Unattended\.AUsbInstallShowsNothingAndLogsTheRun|Install\.ParallelPortInstallCreatesTheDefaultPrinterOnLpt1|Install\.AnExistingPrinterOfThatNameGetsACopySuffixAndTheNewOneBecomesDefault|Install\.ACommandThatCreatesNothingFailsWith30AndBackRunsItAgain|Install\.TheTestPageDialogShowsWhileTheCommandRuns|Install\.ASystemOlderThanWindows2000IsRefusedWithMessage482|MissingPackageInf\.SaysWhichFileIsMissingWhereAndEnds)$'
 
 . "$root/tools/session.sh"
 timed "build: i686 (shipped, with tests) and the 64-bit stand-in" kq_build_windows "$build"
@@ -54,6 +54,16 @@ host_build() {
   ninja -C "$build/host" >/dev/null
 }
 timed "build: host (sanitizers, fuzzers)" host_build
+
+# The scripts' own output stays clean: sourcing the Wine environment says nothing even in a shell
+# that cannot load the locale it names (as on a fresh machine, whose bootstrap made it just now).
+quiet_wine_env() {
+  local said
+  said=$(LOCPATH=$(mktemp -d) bash -c ". '$root/tools/wine-env.sh'" 2>&1)
+  [ -z "$said" ] || { echo "FAIL sourcing tools/wine-env.sh printed: $said"; return 1; }
+  echo "ok   sourcing tools/wine-env.sh prints nothing"
+}
+step "scripts" quiet_wine_env
 
 step "shipped executables" "$root/tests/static/check_executables.sh" "$build/i686/bin" \
   "$build/i686/probe/planted_import_probe.exe" "$build/x86_64/bin"

@@ -16,4 +16,7 @@ KQ_WINE=/usr/lib/wine/wine
 export KQ_WORLD
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml,winemenubuilder.exe=;printui=n}"
-export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
+# For the Wine programs this shell starts. The shell itself may not know a locale that was
+# generated after it started (the bootstrap of the same run makes it), and would warn on every
+# assignment: the programs it starts load the locale afresh, so the warning is beside the point.
+export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8 2>/dev/null

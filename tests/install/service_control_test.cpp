@@ -223,7 +223,7 @@ TEST_F(HelperServiceTest, CreateStartStopDeleteMovesTheSideValues) {
   EXPECT_TRUE(WaitFor([this] { return CurrentState(m_serviceName) == SERVICE_RUNNING; }));
   EXPECT_TRUE(RegHasValue(kLm, kPrinterClassKey, L"_ToPath"));
 
-  EXPECT_EQ(control.Stop(), 1);
+  EXPECT_EQ(control.Stop(), 1) << "error " << control.LastError() << ", state " << CurrentState(m_serviceName);
   EXPECT_TRUE(WaitFor([this] { return CurrentState(m_serviceName) == SERVICE_STOPPED; }));
   ExpectValuesMoved();
 
