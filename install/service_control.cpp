@@ -108,12 +108,52 @@ int CServiceControl::Start() {
   return Result(::StartServiceW(service.Get(), 0, nullptr) != FALSE);
 }
 
+namespace {
+
+// Whether a failed stop request may still have reached the service: not a refusal of the manager,
+// but an answer lost on its way back, as when the service's process ends on the request itself
+// (Wine's manager ends the process once it reports "stopped", before its answer is read: error
+// 109, the pipe broken).
+bool MayHaveReachedTheService(DWORD error) {
+  switch (error) {
+    case ERROR_SERVICE_NOT_ACTIVE:
+    case ERROR_SERVICE_CANNOT_ACCEPT_CTRL:
+    case ERROR_INVALID_SERVICE_CONTROL:
+    case ERROR_ACCESS_DENIED:
+    case ERROR_INVALID_HANDLE:
+    case ERROR_SERVICE_DOES_NOT_EXIST:
+    case ERROR_SERVICE_MARKED_FOR_DELETE:
+    case ERROR_SHUTDOWN_IN_PROGRESS:
+      return false;
+    default:
+      return true;
+  }
+}
+
+// The service's state once it has settled (a stop in progress is given `waitMs` to end); 0 when
+// it cannot be read.
+DWORD SettledState(SC_HANDLE service, DWORD waitMs) {
+  SERVICE_STATUS status = {};
+  for (DWORD waited = 0;; waited += 100) {
+    if (!::QueryServiceStatus(service, &status)) return 0;
+    if (status.dwCurrentState != SERVICE_STOP_PENDING || waited >= waitMs) return status.dwCurrentState;
+    ::Sleep(100);
+  }
+}
+
+}  // namespace
+
 int CServiceControl::Stop() {
   if (m_pszServiceName == nullptr) return 0;
   win::ScopedServiceHandle service(OpenNamedService());
   if (!service) return Result(false);
   SERVICE_STATUS status = {};
-  return Result(::ControlService(service.Get(), SERVICE_CONTROL_STOP, &status) != FALSE);
+  if (::ControlService(service.Get(), SERVICE_CONTROL_STOP, &status)) return Result(true);
+  const DWORD error = ::GetLastError();
+  // The request was handled if the service has stopped on it; its lost answer is no failure.
+  if (MayHaveReachedTheService(error) && SettledState(service.Get(), 2000) == SERVICE_STOPPED) return Result(true);
+  ::SetLastError(error);
+  return Result(false);
 }
 
 int CServiceControl::Delete() {

@@ -28,6 +28,8 @@ class CServiceControl {
   // executable path in double quotes; 0 without touching the manager when a text is missing.
   int Create();
   int Start();
+  // Sends the stop request. A request whose answer is lost although the service stopped on it
+  // counts as done.
   int Stop();
   int Delete();
 

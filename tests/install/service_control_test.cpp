@@ -250,7 +250,7 @@ TEST_F(HelperServiceTest, OneHelperRunLeavesNothingRegistered) {
   std::vector<DWORD> pauses;
   const HelperRunResult run =
       RunHelperServiceOnce(m_serviceName, m_helperPath, [&pauses](DWORD ms) { pauses.push_back(ms); ::Sleep(ms); });
-  EXPECT_EQ(run.outcome, HelperRun::kRan);
+  EXPECT_EQ(run.outcome, HelperRun::kRan) << DescribeHelperRun(run.outcome) << ", error " << run.error;
   EXPECT_EQ(pauses, (std::vector<DWORD>{1000, 1000})) << "the caller passes the two one-second pauses";
   EXPECT_TRUE(WaitFor([this] { return !IsRegistered(m_serviceName); }));
   ExpectValuesMoved();
