@@ -142,7 +142,7 @@ int InstallHelperService(IInstallReporter& reporter, const std::wstring& helperF
     win::ShowMessageBox(reporter.MessageOwner(), win::LoadStringResource(IDS_HELPER_EXTRACT_FAILED), caption, MB_OK);
     return 0;
   }
-  win::Log(L"helper program: %s written", path);
+  win::Log(L"helper program: %s in place", path);
   // On a thread of its own: starting a service waits for its process, and the run pauses twice for
   // a second; the window keeps answering meanwhile.
   HelperRunResult run = {HelperRun::kNotStarted, ERROR_NOT_ENOUGH_MEMORY};
