@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "package/disk_object.h"
 #include "package/package_inf.h"
 #include "shell/setup_settings.h"
 #include "shell/wizard.h"
@@ -22,11 +23,6 @@ Wow64State CurrentWow64State() {
     case win::Wow64Answer::kNo: return Wow64State::kNative;
     default: return Wow64State::kUnknown;
   }
-}
-
-bool FileExists(const std::wstring& path) {
-  const DWORD attributes = ::GetFileAttributesW(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 // Starts the program; the process handle is the caller's. ShellExecuteExW normally; with the
@@ -70,7 +66,7 @@ HANDLE StartProcess(const Rundll32Launch& launch, std::vector<wchar_t>& paramete
 
 Rundll32Launch Rundll32Path() {
   const std::wstring windows = win::SystemWindowsDirectory();
-  const bool sysnativeFound = !windows.empty() && FileExists(Rundll32PathFor(true, std::wstring(), windows));
+  const bool sysnativeFound = !windows.empty() && CDiskObject().IsExistingFile(Rundll32PathFor(true, std::wstring(), windows));
   return ChooseRundll32(CurrentWow64State(), sysnativeFound, win::SystemDirectory(), windows);
 }
 

@@ -5,6 +5,7 @@
 #include <new>
 
 #include "install/install_page.h"
+#include "package/disk_object.h"
 #include "package/package_inf.h"
 #include "res/resource.h"
 #include "shell/command_line.h"
@@ -105,7 +106,12 @@ bool CSetupApp::LoadPackageInf() {
 }
 
 void CSetupApp::OpenLog(const std::vector<std::wstring>& words, const std::wstring& logPath, bool mayTrim) const {
-  const std::wstring path = logPath.empty() ? DefaultSetupLogPath() : logPath;
+  std::wstring path = logPath.empty() ? DefaultSetupLogPath() : logPath;
+  // A relative path is taken from the current folder; a folder that is missing is made.
+  CDiskObject disk;
+  disk.ResolvePath(path);
+  const size_t slash = path.rfind(L'\\');
+  if (slash != std::wstring::npos) disk.MakeDirectoryPath(path.substr(0, slash));
   if (!win::OpenSetupLog(path, mayTrim, std::wstring(L"KQSetup ") + KQ_VERSION_TEXT)) return;
   win::Log(L"command line: %s", JoinCommandLine(words));
   win::Log(L"program: %s", win::ModuleFilePath());

@@ -74,13 +74,7 @@ void ReportFailedCallback() noexcept {
   }
   try {
     std::wstring text = SystemErrorText(error);
-    if (text.empty()) {
-      // Digits by hand: std::to_wstring would link MinGW's whole printf for this one line.
-      std::wstring digits;
-      for (DWORD rest = error; digits.empty() || rest != 0; rest /= 10)
-        digits.insert(digits.begin(), static_cast<wchar_t>(L'0' + rest % 10));
-      text = L"Error " + digits;
-    }
+    if (text.empty()) text = L"Error " + DecimalText(error);
     AppMessageBox(g_mainWindow, text, MB_OK | MB_ICONERROR);
   } catch (...) {
     // Not even the text could be made: the program goes on without the message.

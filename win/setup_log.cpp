@@ -4,7 +4,6 @@
 
 #include <mutex>
 #include <new>
-#include <vector>
 
 #include "win/handles.h"
 #include "win/newer_apis.h"
@@ -87,24 +86,6 @@ void TrimLog(const std::wstring& path) {
   }
 }
 
-// The full path of `path`, taken from the current folder when relative.
-std::wstring FullPath(const std::wstring& path) {
-  const DWORD needed = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-  if (needed == 0) return path;
-  std::vector<wchar_t> buffer(needed + 1);
-  wchar_t* name = nullptr;
-  const DWORD length = ::GetFullPathNameW(path.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), &name);
-  if (length == 0 || length >= buffer.size()) return path;
-  return std::wstring(buffer.data(), length);
-}
-
-void CreateFolderOf(const std::wstring& path) {
-  // Every missing level, from the root down; existing ones fail harmlessly.
-  for (size_t slash = path.find(L'\\', 3); slash != std::wstring::npos; slash = path.find(L'\\', slash + 1)) {
-    ::CreateDirectoryW(path.substr(0, slash).c_str(), nullptr);
-  }
-}
-
 void WriteEntry(SetupLog& log, const std::wstring& text) {
   const std::string lines = FormatLogLines(Now(), Utf8(text));
   if (log.runBytes + lines.size() > kSetupLogRunLimitBytes) {
@@ -124,18 +105,16 @@ bool OpenSetupLog(const std::wstring& path, bool mayTrim, const std::wstring& fi
   SetupLog& log = Log();
   std::lock_guard<CriticalSection> hold(log.lock);
   try {
-    const std::wstring full = FullPath(path);
-    CreateFolderOf(full);
-    if (mayTrim) TrimLog(full);
+    if (mayTrim) TrimLog(path);
     // Appending only, and shared: a second wizard refused at its start still writes its lines.
-    ScopedHandle file(::CreateFileW(full.c_str(), FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+    ScopedHandle file(::CreateFileW(path.c_str(), FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                                     nullptr));
     if (!file) return false;
     uint64_t size = 0;
     if (GetFileLength(file.Get(), size) && size == 0) WriteAll(file.Get(), kUtf8ByteOrderMark);
     log.file = std::move(file);
-    log.path = full;
+    log.path = path;
     log.runBytes = 0;
     log.runCut = false;
     WriteEntry(log, std::wstring(L"===== ") + firstLine + L" =====");

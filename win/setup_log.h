@@ -10,7 +10,8 @@
 
 namespace win {
 
-// Opens the log at `path` for appending, creating it (and its folder) when missing. With
+// Opens the log at `path` (a full path, its folder existing) for appending, creating the file when
+// missing. With
 // `mayTrim`, a log grown past its limit first loses its oldest runs; a process that is not the
 // only wizard running must not trim, since another is writing. Writes the run's first line.
 // False when the file cannot be opened: the run goes on without a log.
@@ -30,7 +31,8 @@ void Log(const std::wstring& format, const Args&... args) {
 // The run's last line, "exit code N", then closes the log.
 void CloseSetupLog(unsigned long exitCode);
 
-// Digits of a number, for log lines built by concatenation.
+// Digits of a number, for texts built by concatenation (std::to_wstring would link MinGW's whole
+// printf for them).
 std::wstring DecimalText(unsigned long value);
 
 }  // namespace win

@@ -46,40 +46,11 @@ std::vector<std::wstring> SubKeys(const std::wstring& key) {
   return names;
 }
 
-std::string FileBytes(const std::wstring& path) {
-  std::string bytes;
-  HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return bytes;
-  char chunk[65536];
-  DWORD read = 0;
-  while (::ReadFile(file, chunk, sizeof(chunk), &read, nullptr) && read > 0) bytes.append(chunk, read);
-  ::CloseHandle(file);
-  return bytes;
-}
-
-bool ServiceExists(const wchar_t* name) {
-  SC_HANDLE manager = ::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
-  if (manager == nullptr) return false;
-  SC_HANDLE service = ::OpenServiceW(manager, name, SERVICE_QUERY_STATUS);
-  if (service) ::CloseServiceHandle(service);
-  ::CloseServiceHandle(manager);
-  return service != nullptr;
-}
-
 // The setup log an interactive run writes: in the temporary folder, the same for this process.
 std::wstring DefaultLogPath() {
   wchar_t temp[MAX_PATH + 1] = {};
   ::GetTempPathW(MAX_PATH + 1, temp);
   return std::wstring(temp) + L"KQSetup.log";
-}
-
-// The text of a log's last line, after its time.
-std::wstring LastLine(const std::wstring& log) {
-  std::wstring text = log;
-  while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r')) text.pop_back();
-  const size_t start = text.find_last_of(L'\n');
-  const std::wstring line = start == std::wstring::npos ? text : text.substr(start + 1);
-  return line.size() > 24 ? line.substr(24) : line;
 }
 
 class Detection : public ::testing::Test {
@@ -294,7 +265,7 @@ TEST_F(Detection, AUsbInstallEndsWithThePrinterRecordsAndTheHelperRun) {
   EXPECT_NE(log.find(L"detection: device USB\\VID_1234&PID_5678\\ACME0001, port USB002"), std::wstring::npos) << Utf8(log);
   EXPECT_NE(log.find(L"rundll32: "), std::wstring::npos);
   EXPECT_NE(log.find(L"helper service: ran and was removed"), std::wstring::npos);
-  EXPECT_EQ(LastLine(log), L"exit code 0") << Utf8(log);
+  EXPECT_EQ(LastLogLine(log), L"exit code 0") << Utf8(log);
 
   // A second installation adds driver subkey 0001.
   WizardProcess second;

@@ -18,15 +18,6 @@ const std::wstring kModel = L"KESTROM KQ-80";
 const std::wstring kSuccess = L"安装成功，请点击“完成”退出";
 const std::wstring kFailed = L"安装失败，请点击“上一步”返回或点击“完成”退出";
 
-bool ServiceExists(const wchar_t* name) {
-  SC_HANDLE manager = ::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
-  if (manager == nullptr) return false;
-  SC_HANDLE service = ::OpenServiceW(manager, name, SERVICE_QUERY_STATUS);
-  if (service) ::CloseServiceHandle(service);
-  ::CloseServiceHandle(manager);
-  return service != nullptr;
-}
-
 // A top-level window of this process, on a thread of its own, that notes the section every
 // WM_SETTINGCHANGE names, as a program showing the default printer would watch for it.
 class SettingChangeListener {

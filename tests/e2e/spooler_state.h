@@ -1,4 +1,5 @@
-// What the end-to-end scenarios check in the prefix's spooler and profile after an install.
+// What the end-to-end scenarios check in the prefix after an install: the spooler, the profile,
+// files, the setup log and the services.
 #pragma once
 
 #include <windows.h>
@@ -65,19 +66,43 @@ inline PrinterDefaults ReadPrinterDefaults(const std::wstring& name) {
   return result;
 }
 
-inline std::wstring ReadUtf8File(const std::wstring& path) {
+// A file's bytes, read while others may keep it open; empty when it cannot be read.
+inline std::string FileBytes(const std::wstring& path) {
+  std::string bytes;
   HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return std::wstring();
-  std::string bytes;
-  char chunk[4096];
+  if (file == INVALID_HANDLE_VALUE) return bytes;
+  char chunk[65536];
   DWORD read = 0;
   while (::ReadFile(file, chunk, sizeof(chunk), &read, nullptr) && read > 0) bytes.append(chunk, read);
   ::CloseHandle(file);
+  return bytes;
+}
+
+inline std::wstring ReadUtf8File(const std::wstring& path) {
+  const std::string bytes = FileBytes(path);
   int units = ::MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
   std::wstring text(static_cast<size_t>(units > 0 ? units : 0), L'\0');
   if (units > 0) ::MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), &text[0], units);
   return text;
+}
+
+// The text of a setup log's last line, after its time.
+inline std::wstring LastLogLine(const std::wstring& log) {
+  std::wstring text = log;
+  while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r')) text.pop_back();
+  const size_t start = text.find_last_of(L'\n');
+  const std::wstring line = start == std::wstring::npos ? text : text.substr(start + 1);
+  return line.size() > 24 ? line.substr(24) : line;
+}
+
+inline bool ServiceExists(const wchar_t* name) {
+  SC_HANDLE manager = ::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
+  if (manager == nullptr) return false;
+  SC_HANDLE service = ::OpenServiceW(manager, name, SERVICE_QUERY_STATUS);
+  if (service) ::CloseServiceHandle(service);
+  ::CloseServiceHandle(manager);
+  return service != nullptr;
 }
 
 }  // namespace e2e

@@ -19,35 +19,6 @@ namespace {
 const std::wstring kLog = L"C:\\kq-e2e\\unattended 日志\\setup.log";
 const std::wstring kPrintUiLog = L"C:\\kq-e2e\\printui.log";
 
-bool ServiceExists(const wchar_t* name) {
-  SC_HANDLE manager = ::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
-  if (manager == nullptr) return false;
-  SC_HANDLE service = ::OpenServiceW(manager, name, SERVICE_QUERY_STATUS);
-  if (service) ::CloseServiceHandle(service);
-  ::CloseServiceHandle(manager);
-  return service != nullptr;
-}
-
-std::wstring LastLine(const std::wstring& log) {
-  std::wstring text = log;
-  while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r')) text.pop_back();
-  const size_t start = text.find_last_of(L'\n');
-  const std::wstring line = start == std::wstring::npos ? text : text.substr(start + 1);
-  return line.size() > 24 ? line.substr(24) : line;
-}
-
-std::string FileBytes(const std::wstring& path) {
-  std::string bytes;
-  HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                              nullptr);
-  if (file == INVALID_HANDLE_VALUE) return bytes;
-  char chunk[65536];
-  DWORD read = 0;
-  while (::ReadFile(file, chunk, sizeof(chunk), &read, nullptr) && read > 0) bytes.append(chunk, read);
-  ::CloseHandle(file);
-  return bytes;
-}
-
 bool WriteBytes(const std::wstring& path, const std::string& bytes) {
   HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
@@ -115,7 +86,7 @@ TEST_F(Unattended, AUsbInstallShowsNothingAndLogsTheRun) {
   EXPECT_NE(log.find(L" /q"), std::wstring::npos) << "printui is asked to show no message";
   EXPECT_NE(log.find(L"helper service: ran and was removed"), std::wstring::npos) << Utf8(log);
   EXPECT_EQ(log.find(L"message box"), std::wstring::npos) << Utf8(log);
-  EXPECT_EQ(LastLine(log), L"exit code 0");
+  EXPECT_EQ(LastLogLine(log), L"exit code 0");
   EXPECT_EQ(log.find(L"\n"), log.find(L"\r\n") + 1) << "CRLF line ends";
 }
 
@@ -159,7 +130,7 @@ TEST_F(Unattended, AParallelInstallTakesTheNameGiven) {
   ASSERT_TRUE(install_test::QueryPrinter(L"前台 打印机", port, driver));
   EXPECT_EQ(port, L"LPT1:");
   EXPECT_EQ(DefaultPrinterEntry(), L"前台 打印机,winspool,LPT1:");
-  EXPECT_EQ(LastLine(Log()), L"exit code 0");
+  EXPECT_EQ(LastLogLine(Log()), L"exit code 0");
 }
 
 // Each way an unattended install ends without a printer has its own code, and none shows a window.
@@ -167,17 +138,17 @@ TEST_F(Unattended, RefusalsAndFailuresEndWithTheirOwnCodes) {
   // No USB printer of the series attached: nothing is run.
   EXPECT_EQ(Run(L"/S /log=\"" + kLog + L"\""), 1167u);
   EXPECT_EQ(ReadUtf8File(kPrintUiLog), L"");
-  EXPECT_EQ(LastLine(Log()), L"exit code 1167");
+  EXPECT_EQ(LastLogLine(Log()), L"exit code 1167");
   // The driver command creates nothing.
   EXPECT_EQ(Run(L"/S /port=lpt /log=\"" + kLog + L"\"", {L"KQ_PRINTUI_MODE=none"}), 1603u);
-  EXPECT_EQ(LastLine(Log()), L"exit code 1603");
+  EXPECT_EQ(LastLogLine(Log()), L"exit code 1603");
   // No INF beside the program.
   const std::wstring folder = L"C:\\kq-e2e\\unattended no inf";
   ::CreateDirectoryW(folder.c_str(), nullptr);
   ::DeleteFileW((folder + L"\\KQPRINTER.INF").c_str());
   ASSERT_TRUE(::CopyFileW((ProgramFolder() + L"\\KQSetup.exe").c_str(), (folder + L"\\KQSetup.exe").c_str(), FALSE));
   EXPECT_EQ(Run(L"/S /log=\"" + kLog + L"\"", {}, folder), 1619u);
-  EXPECT_EQ(LastLine(Log()), L"exit code 1619");
+  EXPECT_EQ(LastLogLine(Log()), L"exit code 1619");
   // An invalid command line touches nothing.
   ::DeleteFileW(kPrintUiLog.c_str());
   for (const wchar_t* arguments : {L"/S /port=com1", L"/S /name=", L"/S /log=C:\\kq-e2e", L"/S /bogus"}) {

@@ -167,12 +167,23 @@ class HelperServiceTest : public ::testing::Test {
     EXPECT_EQ(log.find("failed"), std::string::npos) << log;
   }
 
+  // Another product's program registered under this test's service name.
+  void RegisterAnotherProduct(CServiceControl& foreign) {
+    m_otherPath = m_folder / L"Other Service.exe";
+    ASSERT_TRUE(::CopyFileW(BuiltHelperPath().c_str(), m_otherPath.c_str(), FALSE));
+    foreign.SetServiceName(m_serviceName.c_str());
+    foreign.SetDisplayName(L"Another product");
+    foreign.SetBinaryPath(m_otherPath.c_str());
+    ASSERT_EQ(foreign.Create(), 1);
+  }
+
   static constexpr const wchar_t* kSideNames[] = {L"_ToPath",    L"_UpdateMode", L"_BrandSeries",
                                                   L"_DeviceDesc", L"_ConfigFlags", L"_ClassGUID",
                                                   L"_Driver",     L"_Class",      L"_Mfg"};
 
   kqtest::ScratchFolder m_folder{L"KQ helper "};
   std::wstring m_helperPath;
+  std::wstring m_otherPath;
   std::wstring m_logPath;
   std::wstring m_serviceName;
   std::wstring m_deviceKey;
@@ -300,13 +311,8 @@ TEST_F(HelperServiceTest, ALeftoverHelperOfOursIsStoppedAndRemovedAnotherProduct
   EXPECT_TRUE(::DeleteFileW(m_helperPath.c_str())) << ::GetLastError();
   ASSERT_TRUE(::CopyFileW(BuiltHelperPath().c_str(), m_helperPath.c_str(), FALSE));
 
-  const std::wstring other = m_folder / L"Other Service.exe";
-  ASSERT_TRUE(::CopyFileW(BuiltHelperPath().c_str(), other.c_str(), FALSE));
   CServiceControl foreign;
-  foreign.SetServiceName(m_serviceName.c_str());
-  foreign.SetDisplayName(L"Another product");
-  foreign.SetBinaryPath(other.c_str());
-  ASSERT_EQ(foreign.Create(), 1);
+  ASSERT_NO_FATAL_FAILURE(RegisterAnotherProduct(foreign));
   ASSERT_EQ(foreign.Start(), 1);
   ASSERT_TRUE(WaitFor([this] { return CurrentState(m_serviceName) == SERVICE_RUNNING; }));
   EXPECT_TRUE(RemoveLeftoverHelperService(m_serviceName, m_helperPath, error));
@@ -317,19 +323,14 @@ TEST_F(HelperServiceTest, ALeftoverHelperOfOursIsStoppedAndRemovedAnotherProduct
 // stopped or removed, and the run is reported as not done (the values stay for a later run).
 TEST_F(HelperServiceTest, AnotherProgramsServiceOfThatNameIsLeftAlone) {
   SeedUsbSideValues();
-  const std::wstring other = m_folder / L"Other Service.exe";
-  ASSERT_TRUE(::CopyFileW(BuiltHelperPath().c_str(), other.c_str(), FALSE));
   CServiceControl foreign;
-  foreign.SetServiceName(m_serviceName.c_str());
-  foreign.SetDisplayName(L"Another product");
-  foreign.SetBinaryPath(other.c_str());
-  ASSERT_EQ(foreign.Create(), 1);
+  ASSERT_NO_FATAL_FAILURE(RegisterAnotherProduct(foreign));
 
   const HelperRunResult run = RunHelperServiceOnce(m_serviceName, m_helperPath, [](DWORD) {});
   EXPECT_EQ(run.outcome, HelperRun::kNotOurs);
   ServiceConfig config;
   ASSERT_TRUE(QueryConfig(m_serviceName, config)) << "still registered";
-  EXPECT_EQ(config.binaryPath, L"\"" + other + L"\"");
+  EXPECT_EQ(config.binaryPath, L"\"" + m_otherPath + L"\"");
   EXPECT_EQ(config.displayName, L"Another product");
   EXPECT_EQ(CurrentState(m_serviceName), static_cast<DWORD>(SERVICE_STOPPED)) << "never started";
   EXPECT_TRUE(RegHasValue(kLm, kPrinterClassKey, L"_ToPath"));
