@@ -169,7 +169,7 @@ if(EXISTS /usr/src/googletest/CMakeLists.txt)
   endif()
   # Tests of what the whole prefix shares (the spooler, the service manager, the common files
   # folder, the mouse cursor, window activation) take turns; the others run side by side.
-  set(SHARED_STATE_SUITES "LinkLabelWindow.*:LinkLabelOpen.*:DriverCommandsTest.*:PrinterListTest.*:PrinterSettings*:HelperServiceTest.*:HelperSwitchesTest.*:ServiceControl.*:SeedRecords.*:ExtractHelperService.*:WizardFrame.*")
+  set(SHARED_STATE_SUITES "LinkLabelWindow.*:LinkLabelOpen.*:DriverCommandsTest.*:InstallSequenceTest.*:PrinterListTest.*:PrinterSettings*:HelperServiceTest.*:HelperSwitchesTest.*:ServiceControl.*:SeedRecords.*:ExtractHelperService.*:WizardFrame.*:PrintUiStandIn.*")
   gtest_discover_tests(kq_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120 TEST_FILTER "${SHARED_STATE_SUITES}"
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin PROPERTIES TIMEOUT 300 RESOURCE_LOCK wine_session)
   gtest_discover_tests(kq_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120 TEST_FILTER "-${SHARED_STATE_SUITES}"

@@ -96,6 +96,11 @@ std::wstring DriverSubkeyName(int number) { return FormatString(L"%04d", number)
 
 const wchar_t kPrinterClassGuidText[] = L"{4D36E979-E325-11CE-BFC1-08002BE10318}";
 
+const std::wstring kUsbPrintDevicesKeyPath = L"SYSTEM\\CurrentControlSet\\Enum\\USBPRINT";
+const std::wstring kLptDevicesKeyPath = L"SYSTEM\\CurrentControlSet\\Enum\\LPTENUM";
+const std::wstring kPrinterClassKeyPath =
+    std::wstring(L"SYSTEM\\CurrentControlSet\\Control\\Class\\") + kPrinterClassGuidText;
+
 namespace {
 
 RecordValue Text(const wchar_t* name, const std::wstring& text) { return RecordValue{name, false, text, 0}; }

@@ -57,6 +57,11 @@ struct RecordValue {
 
 extern const wchar_t kPrinterClassGuidText[];  // "{4D36E979-E325-11CE-BFC1-08002BE10318}"
 
+// Where Windows keeps the printers' device keys and the printer class, below HKEY_LOCAL_MACHINE.
+extern const std::wstring kUsbPrintDevicesKeyPath;  // "SYSTEM\CurrentControlSet\Enum\USBPRINT"
+extern const std::wstring kLptDevicesKeyPath;       // "SYSTEM\CurrentControlSet\Enum\LPTENUM"
+extern const std::wstring kPrinterClassKeyPath;     // "SYSTEM\CurrentControlSet\Control\Class\" + the class
+
 // The values of the printer class key itself, in the order they are written.
 std::vector<RecordValue> PrinterClassValues();
 

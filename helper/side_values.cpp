@@ -86,13 +86,6 @@ void WriteDeviceValues(CRegistryKey& key, const SideValues& values) {
   key.SetStringValue(L"Mfg", values.mfg);
 }
 
-std::vector<std::wstring> ListAllSubKeys(HKEY key) {
-  std::vector<std::wstring> names;
-  const int count = CRegistryKey::CountSubKeys(key);
-  CRegistryKey::ListSubKeys(key, &names, count + 1);
-  return names;
-}
-
 bool HasValue(HKEY key, const wchar_t* name) {
   return ::RegQueryValueExW(key, name, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
 }
@@ -104,7 +97,7 @@ void WriteUsbDevice(const SideValues& values) {
   if (!device.OpenKeyUnder(HKEY_LOCAL_MACHINE, values.toPath, kReadWrite, 1)) return;
   HelperLog(L"write to path = " + values.toPath);
 
-  for (const std::wstring& name : ListAllSubKeys(device.GetKey())) {
+  for (const std::wstring& name : CRegistryKey::SubKeyNames(device.GetKey())) {
     CRegistryKey instance(HKEY_LOCAL_MACHINE, kReadWrite);
     if (!instance.OpenKeyUnder(HKEY_LOCAL_MACHINE, values.toPath + L"\\" + name, kReadWrite, 1)) continue;
     instance.SetStringValue(L"DeviceDesc", values.deviceDesc);
@@ -122,13 +115,13 @@ void WriteParallelDevices(const SideValues& values) {
   CRegistryKey lptEnum(HKEY_LOCAL_MACHINE, KEY_READ);
   if (!lptEnum.OpenKeyUnder(HKEY_LOCAL_MACHINE, kLptEnumPath, KEY_READ, 0)) return;
 
-  for (const std::wstring& deviceId : ListAllSubKeys(lptEnum.GetKey())) {
+  for (const std::wstring& deviceId : CRegistryKey::SubKeyNames(lptEnum.GetKey())) {
     if (!IsSeriesDevice(deviceId, values.brandSeries)) continue;
     const std::wstring devicePath = std::wstring(kLptEnumPath) + L"\\" + deviceId;
     CRegistryKey device(HKEY_LOCAL_MACHINE, KEY_READ);
     if (!device.OpenKeyUnder(HKEY_LOCAL_MACHINE, devicePath, KEY_READ, 0)) continue;
 
-    for (const std::wstring& name : ListAllSubKeys(device.GetKey())) {
+    for (const std::wstring& name : CRegistryKey::SubKeyNames(device.GetKey())) {
       CRegistryKey instance(HKEY_LOCAL_MACHINE, kReadWrite);
       if (!instance.OpenKeyUnder(HKEY_LOCAL_MACHINE, devicePath + L"\\" + name, kReadWrite, 0)) continue;
       // An instance the system has already described keeps its values; devices that carry only

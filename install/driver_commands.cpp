@@ -5,37 +5,24 @@
 
 #include <vector>
 
-#include "package/disk_object.h"
-#include "package/package_inf.h"
-#include "shell/setup_settings.h"
-#include "shell/wizard.h"
-#include "win/app.h"
 #include "win/handles.h"
-#include "win/newer_apis.h"
+#include "win/message_loop.h"
 #include "win/setup_log.h"
-#include "win/system_library.h"
+#include "win/wow64.h"
 
 namespace {
-
-Wow64State CurrentWow64State() {
-  switch (win::QueryWow64()) {
-    case win::Wow64Answer::kYes: return Wow64State::kWow64;
-    case win::Wow64Answer::kNo: return Wow64State::kNative;
-    default: return Wow64State::kUnknown;
-  }
-}
 
 // Starts the program; the process handle is the caller's. ShellExecuteExW normally; with the
 // redirection off, CreateProcessW alone, since the shell would load its own DLLs meanwhile and
 // get the 64-bit ones.
-HANDLE StartProcess(const Rundll32Launch& launch, std::vector<wchar_t>& parameters, DWORD& error) {
+HANDLE StartProcess(const Rundll32Launch& launch, std::vector<wchar_t>& parameters, bool hidden, DWORD& error) {
   error = ERROR_SUCCESS;
   if (launch.withoutRedirection) {
     std::wstring commandLine = L"\"" + launch.path + L"\"" + std::wstring(parameters.data());
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = win::IsUnattended() ? SW_HIDE : SW_SHOW;
+    startup.wShowWindow = hidden ? SW_HIDE : SW_SHOW;
     PROCESS_INFORMATION process = {};
     win::ScopedNoWow64Redirection redirection;
     if (!::CreateProcessW(launch.path.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
@@ -54,7 +41,7 @@ HANDLE StartProcess(const Rundll32Launch& launch, std::vector<wchar_t>& paramete
   info.lpFile = launch.path.c_str();
   info.lpParameters = parameters.data();
   info.lpDirectory = nullptr;
-  info.nShow = win::IsUnattended() ? SW_HIDE : SW_SHOW;
+  info.nShow = hidden ? SW_HIDE : SW_SHOW;
   if (!::ShellExecuteExW(&info)) {
     error = ::GetLastError();
     return nullptr;
@@ -64,14 +51,8 @@ HANDLE StartProcess(const Rundll32Launch& launch, std::vector<wchar_t>& paramete
 
 }  // namespace
 
-Rundll32Launch Rundll32Path() {
-  const std::wstring windows = win::SystemWindowsDirectory();
-  const bool sysnativeFound = !windows.empty() && CDiskObject().IsExistingFile(Rundll32PathFor(true, std::wstring(), windows));
-  return ChooseRundll32(CurrentWow64State(), sysnativeFound, win::SystemDirectory(), windows);
-}
-
-bool RunRundll32(const std::wstring& parameters) {
-  const Rundll32Launch launch = Rundll32Path();
+bool RunRundll32(const std::wstring& parameters, bool hidden) {
+  const Rundll32Launch launch = win::NativeRundll32();
   if (launch.path.empty()) {
     win::Log(L"rundll32: the system's folder is unknown; nothing was run");
     return false;
@@ -83,12 +64,12 @@ bool RunRundll32(const std::wstring& parameters) {
   buffer.push_back(L'\0');
   const DWORD start = ::GetTickCount();
   DWORD error = ERROR_SUCCESS;
-  win::ScopedHandle process(StartProcess(launch, buffer, error));
+  win::ScopedHandle process(StartProcess(launch, buffer, hidden, error));
   if (!process) {
     win::Log(L"rundll32: could not be started, error %d", static_cast<unsigned long>(error));
     return false;
   }
-  WaitHandlingMessages(process.Get());
+  win::WaitHandlingMessages(process.Get());
   DWORD exitCode = 0;
   if (!::GetExitCodeProcess(process.Get(), &exitCode)) exitCode = ::GetLastError();
   win::Log(L"rundll32: ended with exit code %d after %d ms", static_cast<unsigned long>(exitCode),
@@ -96,16 +77,15 @@ bool RunRundll32(const std::wstring& parameters) {
   return true;
 }
 
-int InstallDriver(std::wstring printerName, std::wstring port) {
-  (void)printerName;  // /b carries the base name; the spooler picks the final name itself
+int InstallDriver(const DriverInstall& driver, bool unattended) {
   std::wstring parameters;
-  if (!BuildDriverInstallParameters(SetupSettings.g_strPrinterName, GetProgramDirectory(), SetupSettings.g_strPackageName,
-                                    port, SetupSettings.g_strDriverDesc, parameters)) {
+  if (!BuildDriverInstallParameters(driver.printerName, driver.packageDirectory, driver.packageName, driver.port,
+                                    driver.driverDesc, parameters)) {
     return 0;
   }
-  if (win::IsUnattended()) parameters += L" /q";
-  RunRundll32(parameters);
+  if (unattended) parameters += L" /q";
+  RunRundll32(parameters, unattended);
   return 1;
 }
 
-void PrintTestPage(std::wstring printerName) { RunRundll32(BuildTestPageParameters(printerName)); }
+void PrintTestPage(const std::wstring& printerName) { RunRundll32(BuildTestPageParameters(printerName), false); }

@@ -100,3 +100,22 @@ PrintUiCommand ParsePrintUiCommand(const std::wstring& line) {
   }
   return command;
 }
+
+namespace {
+std::wstring Quoted(const std::wstring& value) { return L"\"" + value + L"\""; }
+}  // namespace
+
+bool BuildDriverInstallParameters(const std::wstring& printerName, const std::wstring& programDir,
+                                  const std::wstring& packageName, const std::wstring& port,
+                                  const std::wstring& driverDesc, std::wstring& out) {
+  out.clear();
+  const std::wstring infPath = Quoted(programDir + L"\\" + packageName + L".inf");
+  if (infPath.size() > kMaxQuotedInfPath) return false;
+  out = L" printui.dll,PrintUIEntry /z /if /b " + Quoted(printerName) + L" /f " + infPath + L" /r " + Quoted(port) +
+        L" /m " + Quoted(driverDesc);
+  return true;
+}
+
+std::wstring BuildTestPageParameters(const std::wstring& printerName) {
+  return L" printui.dll,PrintUIEntry /k /n " + Quoted(printerName);
+}

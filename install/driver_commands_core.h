@@ -1,6 +1,7 @@
-// Reading the command lines that the printer-installation entry point (PrintUIEntry) receives:
-// the same rules the system's own entry point follows, so that what the wizard builds can be
-// checked by taking it apart again, and so the Wine stand-in of the entry point understands it.
+// The command lines handed to the system's printer-installation entry point (PrintUIEntry of
+// printui.dll), and reading them back by the same rules the system's own entry point follows, so
+// that what the wizard builds can be checked by taking it apart again, and so the Wine stand-in of
+// the entry point understands it. No Windows header, so the host build tests them.
 #pragma once
 
 #include <string>
@@ -28,3 +29,18 @@ struct PrintUiCommand {
 
 // Switch names are case-sensitive, as the system's are (/Ss and /ss differ).
 PrintUiCommand ParsePrintUiCommand(const std::wstring& line);
+
+// The longest quoted INF path the command may carry: it must fit a MAX_PATH buffer.
+constexpr size_t kMaxQuotedInfPath = 259;
+
+// The parameters of the driver install, handed to rundll32.exe:
+//  printui.dll,PrintUIEntry /z /if /b "<printerName>" /f "<programDir>\<packageName>.inf" /r "<port>" /m "<driverDesc>"
+// (with a leading blank). Values are quoted as they are, nothing is escaped. Returns false, and
+// leaves `out` empty, when the quoted INF path would exceed kMaxQuotedInfPath characters: a cut
+// path would point the installer at a file that is not the package.
+bool BuildDriverInstallParameters(const std::wstring& printerName, const std::wstring& programDir,
+                                  const std::wstring& packageName, const std::wstring& port,
+                                  const std::wstring& driverDesc, std::wstring& out);
+
+// The parameters of the test page: " printui.dll,PrintUIEntry /k /n "<printerName>"".
+std::wstring BuildTestPageParameters(const std::wstring& printerName);

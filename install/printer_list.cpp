@@ -2,7 +2,7 @@
 
 #include <winspool.h>
 
-#include "install/install_logic_core.h"
+#include "install/printer_list_core.h"
 #include "res/resource.h"
 #include "win/app.h"
 #include "win/handles.h"

@@ -59,15 +59,13 @@ const wchar_t* DescribeHelperRun(HelperRun outcome) {
 }
 
 CServiceControl::CServiceControl()
-    : m_hSCManager(::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS)),
+    : m_manager(::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS)),
       m_pszServiceName(nullptr),
       m_pszDisplayName(nullptr),
       m_pszBinaryPath(nullptr),
       m_bAutoStart(0) {}
 
-CServiceControl::~CServiceControl() {
-  if (m_hSCManager != nullptr) ::CloseServiceHandle(m_hSCManager);
-}
+CServiceControl::~CServiceControl() = default;
 
 void CServiceControl::SetServiceName(const wchar_t* serviceName) { m_pszServiceName = serviceName; }
 void CServiceControl::SetDisplayName(const wchar_t* displayName) { m_pszDisplayName = displayName; }
@@ -75,8 +73,8 @@ void CServiceControl::SetBinaryPath(const wchar_t* binaryPath) { m_pszBinaryPath
 void CServiceControl::SetAutoStart(int autoStart) { m_bAutoStart = autoStart; }
 
 SC_HANDLE CServiceControl::OpenNamedService() const {
-  if (m_hSCManager == nullptr) return nullptr;
-  return ::OpenServiceW(m_hSCManager, m_pszServiceName, SERVICE_ALL_ACCESS);
+  if (!m_manager) return nullptr;
+  return ::OpenServiceW(m_manager.Get(), m_pszServiceName, SERVICE_ALL_ACCESS);
 }
 
 int CServiceControl::Result(bool succeeded) {
@@ -89,13 +87,13 @@ int CServiceControl::Create() {
     m_dwLastError = ERROR_INVALID_PARAMETER;
     return 0;
   }
-  if (m_hSCManager == nullptr) {
+  if (!m_manager) {
     m_dwLastError = ERROR_INVALID_HANDLE;
     return 0;
   }
   const std::wstring binaryPath = QuoteServicePath(m_pszBinaryPath);
   win::ScopedServiceHandle service(::CreateServiceW(
-      m_hSCManager, m_pszServiceName, m_pszDisplayName, SERVICE_ALL_ACCESS, kServiceType,
+      m_manager.Get(), m_pszServiceName, m_pszDisplayName, SERVICE_ALL_ACCESS, kServiceType,
       m_bAutoStart ? SERVICE_AUTO_START : SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL, binaryPath.c_str(), nullptr,
       nullptr, nullptr, nullptr, nullptr));
   return Result(static_cast<bool>(service));
@@ -164,8 +162,8 @@ int CServiceControl::Delete() {
 }
 
 bool CServiceControl::QueryBinaryPath(std::wstring& path) const {
-  if (m_pszServiceName == nullptr || m_hSCManager == nullptr) return false;
-  win::ScopedServiceHandle service(::OpenServiceW(m_hSCManager, m_pszServiceName, SERVICE_QUERY_CONFIG));
+  if (m_pszServiceName == nullptr || !m_manager) return false;
+  win::ScopedServiceHandle service(::OpenServiceW(m_manager.Get(), m_pszServiceName, SERVICE_QUERY_CONFIG));
   if (!service) return false;
   DWORD needed = 0;
   ::QueryServiceConfigW(service.Get(), nullptr, 0, &needed);

@@ -8,6 +8,8 @@
 #include <functional>
 #include <string>
 
+#include "win/handles.h"
+
 class CServiceControl {
  public:
   // Opens the local service control manager with all access; a failed open is kept as a null
@@ -42,7 +44,7 @@ class CServiceControl {
   SC_HANDLE OpenNamedService() const;
   int Result(bool succeeded);
 
-  SC_HANDLE m_hSCManager;
+  win::ScopedServiceHandle m_manager;
   const wchar_t* m_pszServiceName;
   const wchar_t* m_pszDisplayName;
   const wchar_t* m_pszBinaryPath;

@@ -4,7 +4,6 @@
 #include <string>
 
 #include "package/inf_model_core.h"
-#include "shell/setup_settings.h"
 
 // "KQPRINTER.INF": the package INF's fixed name.
 std::wstring PackageInfFileName();
@@ -17,8 +16,3 @@ std::wstring GetProgramDirectory();
 // layout's ANSI code page) and extracts the model lines. `*readable`, when given, tells whether
 // the file could be opened and read; an unreadable file gives empty fields.
 InfModelInfo ParseInfModelLines(const std::wstring& path, bool* readable = nullptr);
-
-// Fills g_strUsbHardwareId, g_strLptHardwareId, g_strModelDesc and g_strDriverDesc from
-// `programDirectory`\KQPRINTER.INF. Returns false, leaving the settings alone, when that file is
-// missing or unreadable (including longer than any INF can be); the caller tells the user.
-bool LoadPackageInfInto(CSetupSettings& settings, const std::wstring& programDirectory);

@@ -8,28 +8,20 @@ constexpr DWORD kNameSlotChars = 512;
 constexpr DWORD kClassChars = 128;
 constexpr DWORD kStringValueBytes = 1023;
 
-bool IsPredefinedKey(HKEY key) { return win::RegistryKeyTraits::IsPredefined(key); }
-
 }  // namespace
 
-CRegistryKey::CRegistryKey(HKEY root, REGSAM sam) : m_hKey(root), m_sam(sam) {}
+CRegistryKey::CRegistryKey(HKEY root, REGSAM sam) : m_key(root), m_sam(sam) {}
 
-CRegistryKey::~CRegistryKey() {
-  if (m_hKey != nullptr && !IsPredefinedKey(m_hKey)) ::RegCloseKey(m_hKey);
-  m_hKey = nullptr;
-}
+CRegistryKey::~CRegistryKey() = default;
 
 void CRegistryKey::AttachKey(HKEY key) { ReplaceKey(key); }
 
 // A key this object opened itself is closed when another takes its place, so that walking a
 // tree with one object leaks nothing; predefined root keys are never closed.
-void CRegistryKey::ReplaceKey(HKEY key) {
-  if (m_hKey != nullptr && m_hKey != key && !IsPredefinedKey(m_hKey)) ::RegCloseKey(m_hKey);
-  m_hKey = key;
-}
+void CRegistryKey::ReplaceKey(HKEY key) { m_key.Reset(key); }
 
 BOOL CRegistryKey::OpenSubKey(const std::wstring& subKey, int createIfMissing) {
-  return OpenKeyUnder(m_hKey, subKey, m_sam, createIfMissing);
+  return OpenKeyUnder(m_key.Get(), subKey, m_sam, createIfMissing);
 }
 
 BOOL CRegistryKey::OpenKeyUnder(HKEY parent, const std::wstring& subKey, REGSAM access, int createIfMissing) {
@@ -39,18 +31,20 @@ BOOL CRegistryKey::OpenKeyUnder(HKEY parent, const std::wstring& subKey, REGSAM 
     return TRUE;
   }
   if (createIfMissing != 1) return FALSE;
-  HKEY created = nullptr;
-  if (::RegCreateKeyExW(parent, subKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, m_sam, nullptr, &created,
-                        nullptr) != ERROR_SUCCESS) {
-    return FALSE;
+  {
+    // Made, then opened again below with this object's own access.
+    win::ScopedKey created;
+    if (::RegCreateKeyExW(parent, subKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, m_sam, nullptr,
+                          created.Receive(), nullptr) != ERROR_SUCCESS) {
+      return FALSE;
+    }
   }
-  ::RegCloseKey(created);
   if (::RegOpenKeyExW(parent, subKey.c_str(), 0, m_sam, &opened) != ERROR_SUCCESS) return FALSE;
   ReplaceKey(opened);
   return TRUE;
 }
 
-BOOL CRegistryKey::CreateSubKey(const std::wstring& subKey) { return CreateKeyUnder(m_hKey, subKey); }
+BOOL CRegistryKey::CreateSubKey(const std::wstring& subKey) { return CreateKeyUnder(m_key.Get(), subKey); }
 
 BOOL CRegistryKey::CreateKeyUnder(HKEY parent, const std::wstring& subKey) {
   HKEY created = nullptr;
@@ -63,6 +57,13 @@ BOOL CRegistryKey::CreateKeyUnder(HKEY parent, const std::wstring& subKey) {
 }
 
 int CRegistryKey::CountSubKeys(HKEY key) { return ListSubKeys(key, nullptr, INT_MAX); }
+
+std::vector<std::wstring> CRegistryKey::SubKeyNames(HKEY key) {
+  std::vector<std::wstring> names;
+  const int count = CountSubKeys(key);
+  ListSubKeys(key, &names, count + 1);
+  return names;
+}
 
 int CRegistryKey::ListSubKeys(HKEY key, std::vector<std::wstring>* names, int capacity) {
   wchar_t name[kNameSlotChars + 1];
@@ -85,14 +86,14 @@ int CRegistryKey::ListSubKeys(HKEY key, std::vector<std::wstring>* names, int ca
 }
 
 BOOL CRegistryKey::SetDwordValue(const std::wstring& name, DWORD value) {
-  return ::RegSetValueExW(m_hKey, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value)) ==
+  return ::RegSetValueExW(m_key.Get(), name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value)) ==
          ERROR_SUCCESS;
 }
 
 BOOL CRegistryKey::GetDwordValue(const std::wstring& name, DWORD& value) {
   DWORD data = 0;
   DWORD size = sizeof(data);
-  if (::RegQueryValueExW(m_hKey, name.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(&data), &size) !=
+  if (::RegQueryValueExW(m_key.Get(), name.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(&data), &size) !=
       ERROR_SUCCESS) {
     return FALSE;
   }
@@ -102,7 +103,7 @@ BOOL CRegistryKey::GetDwordValue(const std::wstring& name, DWORD& value) {
 
 BOOL CRegistryKey::SetStringValue(const std::wstring& name, const std::wstring& text, DWORD type) {
   const DWORD bytes = static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t));
-  return ::RegSetValueExW(m_hKey, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(text.c_str()), bytes) ==
+  return ::RegSetValueExW(m_key.Get(), name.c_str(), 0, type, reinterpret_cast<const BYTE*>(text.c_str()), bytes) ==
          ERROR_SUCCESS;
 }
 
@@ -111,7 +112,7 @@ BOOL CRegistryKey::GetStringValue(const std::wstring& name, std::wstring& text) 
   wchar_t buffer[1024];
   ZeroMemory(buffer, sizeof(buffer));
   DWORD size = kStringValueBytes;
-  if (::RegQueryValueExW(m_hKey, name.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size) !=
+  if (::RegQueryValueExW(m_key.Get(), name.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size) !=
       ERROR_SUCCESS) {
     return FALSE;
   }
@@ -121,5 +122,5 @@ BOOL CRegistryKey::GetStringValue(const std::wstring& name, std::wstring& text) 
 }
 
 BOOL CRegistryKey::DeleteValue(const std::wstring& name) {
-  return ::RegDeleteValueW(m_hKey, name.c_str()) == ERROR_SUCCESS;
+  return ::RegDeleteValueW(m_key.Get(), name.c_str()) == ERROR_SUCCESS;
 }

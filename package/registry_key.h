@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "win/handles.h"
+
 class CRegistryKey {
  public:
   CRegistryKey(HKEY root, REGSAM sam);
@@ -15,7 +17,7 @@ class CRegistryKey {
   CRegistryKey& operator=(const CRegistryKey&) = delete;
 
   void AttachKey(HKEY key);
-  HKEY GetKey() const { return m_hKey; }
+  HKEY GetKey() const { return m_key.Get(); }
 
   BOOL OpenSubKey(const std::wstring& subKey, int createIfMissing);
   BOOL OpenKeyUnder(HKEY parent, const std::wstring& subKey, REGSAM access, int createIfMissing);
@@ -27,6 +29,8 @@ class CRegistryKey {
   // order, and returns how many it appended. With a null list it only counts, up to `capacity`.
   // The capacity bounds the listing even when subkeys appear after the caller counted them.
   static int ListSubKeys(HKEY key, std::vector<std::wstring>* names, int capacity);
+  // The names of the subkeys of `key` in enumeration order, bounded by the count taken first.
+  static std::vector<std::wstring> SubKeyNames(HKEY key);
 
   BOOL SetDwordValue(const std::wstring& name, DWORD value);
   BOOL GetDwordValue(const std::wstring& name, DWORD& value);
@@ -37,6 +41,8 @@ class CRegistryKey {
  private:
   void ReplaceKey(HKEY key);
 
-  HKEY m_hKey;
+  // A predefined root key (HKEY_LOCAL_MACHINE ...) is held but never closed: its owner type
+  // counts it as no key of its own.
+  win::ScopedKey m_key;
   REGSAM m_sam;
 };

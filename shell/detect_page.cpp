@@ -3,7 +3,6 @@
 #include "device/printer_name_core.h"
 #include "device/printer_records.h"
 #include "res/resource.h"
-#include "shell/setup_settings.h"
 #include "win/app.h"
 #include "win/setup_log.h"
 
@@ -18,13 +17,8 @@ void SetCheck(HWND button, WPARAM state) {
 
 }  // namespace
 
-bool IsSupportedHardwareId(const std::wstring& hardwareId) {
-  if (hardwareId.empty()) return false;
-  const std::wstring tail = hardwareId.size() > 4 ? hardwareId.substr(hardwareId.size() - 4) : hardwareId;
-  return ToUpperAscii(tail) != L"FFFF";
-}
-
-CDetectPage::CDetectPage(HWND parent) : CWizardPage(IDD_DETECT_PAGE, parent) {}
+CDetectPage::CDetectPage(HWND parent, CSetupSettings& settings)
+    : CWizardPage(IDD_DETECT_PAGE, parent), m_settings(settings) {}
 
 BOOL CDetectPage::OnInitDialog() {
   CWizardPage::OnInitDialog();
@@ -61,20 +55,16 @@ bool CDetectPage::IsUsbSelected() const {
 }
 
 void CDetectPage::Detect() {
-  CSetupSettings& settings = SetupSettings;
+  CSetupSettings& settings = m_settings;
   ::EnableWindow(m_hWnd, FALSE);
   SelectUsb();
   SetStatusText(std::wstring(), TRUE);
-  settings.g_strPortType = L"USB";
+  settings.g_ePortType = Connection::kUsb;
   SetDlgItemText(IDC_DETECT_NAME, kNamePlaceholder);
-  if (m_pSheet) {
-    m_pSheet->EnableButton(IDC_BACK, FALSE);
-    m_pSheet->EnableButton(IDC_NEXT, FALSE);
-    m_pSheet->EnableButton(IDCANCEL, FALSE);
-    m_pSheet->EnableButton(IDC_FINISH, FALSE);
-  }
+  // Nothing can be pressed while detection runs.
+  if (m_pSheet) m_pSheet->SetWizardButtons(0);
 
-  const DetectionOutcome outcome = RunDetection(settings, *this);
+  const DetectionOutcome outcome = RunDetection(settings, settings, *this);
   SelectUsb();
   if (outcome.identified) {
     SetStatusText(win::LoadStringResource(IDS_PRINTER_DETECTED), TRUE);
@@ -86,12 +76,7 @@ void CDetectPage::Detect() {
     OnConnectionChanged();
   }
 
-  if (m_pSheet) {
-    m_pSheet->EnableButton(IDC_BACK, TRUE);
-    m_pSheet->EnableButton(IDC_NEXT, TRUE);
-    m_pSheet->EnableButton(IDCANCEL, TRUE);
-    m_pSheet->EnableButton(IDC_FINISH, FALSE);
-  }
+  if (m_pSheet) m_pSheet->SetWizardButtons(CWizardDialog::kBack | CWizardDialog::kNext | CWizardDialog::kCancel);
   UpdateConnectionButtons();
   ::EnableWindow(m_hWnd, TRUE);
   // The proposed name is what a person checks next; the focus could not go there while the page
@@ -109,8 +94,8 @@ void CDetectPage::WaitForUsb(int round) {
 }
 
 void CDetectPage::UpdateConnectionButtons() {
-  EnableDlgItem(IDC_DETECT_LPT, IsSupportedHardwareId(SetupSettings.g_strLptHardwareId));
-  EnableDlgItem(IDC_DETECT_USB, IsSupportedHardwareId(SetupSettings.g_strUsbHardwareId));
+  EnableDlgItem(IDC_DETECT_LPT, m_settings.Supports(Connection::kLpt));
+  EnableDlgItem(IDC_DETECT_USB, m_settings.Supports(Connection::kUsb));
 }
 
 void CDetectPage::SetStatusText(const std::wstring& text, BOOL redraw) {
@@ -122,17 +107,17 @@ void CDetectPage::SetStatusText(const std::wstring& text, BOOL redraw) {
 }
 
 void CDetectPage::OnConnectionChanged() {
-  SetDlgItemText(IDC_DETECT_NAME, SetupSettings.g_strPrinterName);
+  SetDlgItemText(IDC_DETECT_NAME, m_settings.g_strPrinterName);
   if (HWND edit = GetDlgItem(IDC_DETECT_NAME)) ::SetFocus(edit);
-  SetupSettings.g_strPortType = IsUsbSelected() ? L"USB" : L"LPT";
+  m_settings.g_ePortType = SelectedConnection();
 }
 
 int CDetectPage::OnWizardNext() {
-  SetupSettings.g_strPortType = IsUsbSelected() ? L"USB" : L"LPT";
+  m_settings.g_ePortType = SelectedConnection();
   // An empty edit keeps the name proposed before; whatever was typed is cleaned first.
   const std::wstring typed = GetDlgItemText(IDC_DETECT_NAME);
-  AssignCleanPrinterName(SetupSettings.g_strPrinterName, typed);
-  win::Log(L"chosen: connection %s, name as typed \"%s\", printer name \"%s\"", SetupSettings.g_strPortType, typed,
-           SetupSettings.g_strPrinterName);
+  AssignCleanPrinterName(m_settings.g_strPrinterName, typed);
+  win::Log(L"chosen: connection %s, name as typed \"%s\", printer name \"%s\"", ConnectionName(m_settings.g_ePortType),
+           typed, m_settings.g_strPrinterName);
   return 0;
 }

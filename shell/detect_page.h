@@ -4,14 +4,16 @@
 
 #include <string>
 
-#include "shell/detection_run.h"
+#include "core/detection_run.h"
+#include "core/setup_settings.h"
 #include "shell/wizard.h"
 
 // The detection run's face for a person: an animated status line, the proposed name to edit and
 // the choice of connection.
 class CDetectPage : public CWizardPage, private IDetectionReporter {
  public:
-  explicit CDetectPage(HWND parent);
+  // What the page learns and what the person chooses goes into `settings`.
+  CDetectPage(HWND parent, CSetupSettings& settings);
   void OnSetActive() override;
   int OnWizardNext() override;
 
@@ -29,8 +31,7 @@ class CDetectPage : public CWizardPage, private IDetectionReporter {
   void WaitForUsb(int round) override;
   void SelectUsb();
   bool IsUsbSelected() const;
-};
+  Connection SelectedConnection() const { return IsUsbSelected() ? Connection::kUsb : Connection::kLpt; }
 
-// True when a hardware id marks a connection the package supports: not empty, and its last four
-// characters (the whole id when shorter) are not "FFFF" in any letter case.
-bool IsSupportedHardwareId(const std::wstring& hardwareId);
+  CSetupSettings& m_settings;
+};

@@ -4,19 +4,19 @@
 
 #include <new>
 
-#include "install/install_page.h"
 #include "package/disk_object.h"
 #include "package/package_inf.h"
 #include "res/resource.h"
 #include "shell/command_line.h"
 #include "shell/detect_page.h"
-#include "shell/setup_settings.h"
+#include "shell/install_page.h"
 #include "shell/single_instance.h"
 #include "shell/unattended_install.h"
 #include "shell/welcome_pages.h"
 #include "shell/wizard.h"
 #include "win/app.h"
 #include "win/newer_apis.h"
+#include "win/wow64.h"
 #include "win/setup_log.h"
 
 // The version from the build's one place (the project version), as the version resource has it.
@@ -82,19 +82,18 @@ std::wstring DescribeSystem() {
 
 CSetupApp::CSetupApp(HINSTANCE instance) : m_hInstance(instance) {}
 
-void DetectOperatingSystem() {
-  g_nOsMajorVersion = 0;
+unsigned int ReadOsMajorVersion() {
   OSVERSIONINFOW info;
   ZeroMemory(&info, sizeof(info));
   info.dwOSVersionInfoSize = sizeof(info);
-  if (!::GetVersionExW(&info)) return;
-  if (info.dwPlatformId == VER_PLATFORM_WIN32_NT) g_nOsMajorVersion = info.dwMajorVersion;
+  if (!::GetVersionExW(&info)) return 0;
+  return info.dwPlatformId == VER_PLATFORM_WIN32_NT ? info.dwMajorVersion : 0;
 }
 
 bool CSetupApp::LoadPackageInf() {
   const std::wstring directory = GetProgramDirectory();
   try {
-    if (LoadPackageInfInto(SetupSettings, directory)) return true;
+    if (LoadPackageInfInto(m_settings, directory)) return true;
   } catch (const std::bad_alloc&) {
     // An INF of tens of megabytes in a 32-bit address space: as unreadable as a missing one.
   }
@@ -159,20 +158,22 @@ BOOL CSetupApp::InitInstance() {
   // The progress bar and the link's tooltip come from the common controls; an unattended run
   // shows neither.
   if (!m_options.quiet) win::InitCommonControlClasses(ICC_WIN95_CLASSES | ICC_PROGRESS_CLASS);
-  DetectOperatingSystem();
-  SetupSettings.AssignFixedValues();
+  m_context.osMajorVersion = ReadOsMajorVersion();
+  m_context.packageDirectory = GetProgramDirectory();
+  m_context.unattended = m_options.quiet;
+  m_settings.AssignFixedValues();
   if (!LoadPackageInf()) {
     win::Log(L"package: %s is missing or unreadable in %s", PackageInfFileName(), GetProgramDirectory());
     m_nExitCode = kExitPackageMissing;
   } else {
-    const CSetupSettings& settings = SetupSettings;
+    const CSetupSettings& settings = m_settings;
     win::Log(L"package: %s\\%s, model \"%s\", USB hardware id \"%s\", parallel hardware id \"%s\"",
              GetProgramDirectory(), PackageInfFileName(), settings.g_strDriverDesc, settings.g_strUsbHardwareId,
              settings.g_strLptHardwareId);
     if (!m_options.quiet && (m_options.hasName || m_options.portType != L"USB")) {
       win::Log(L"/port= and /name= are for the unattended install (/S); the wizard asks the person");
     }
-    m_nExitCode = m_options.quiet ? RunUnattendedInstall(m_options) : RunWizard();
+    m_nExitCode = m_options.quiet ? RunUnattendedInstall(m_settings, m_context, m_options) : RunWizard();
   }
   win::CloseSetupLog(m_nExitCode);
   return FALSE;
@@ -180,10 +181,10 @@ BOOL CSetupApp::InitInstance() {
 
 ExitCode CSetupApp::RunWizard() {
   CWizardSheet sheet(nullptr);
-  CWelcomePage welcome(nullptr);
-  CCableGuidePage cableGuide(nullptr);
-  CDetectPage detect(nullptr);
-  CInstallPage install(nullptr);
+  CWelcomePage welcome(nullptr, m_settings);
+  CCableGuidePage cableGuide(nullptr, m_settings);
+  CDetectPage detect(nullptr, m_settings);
+  CInstallPage install(nullptr, m_settings, m_context);
 
   sheet.AddPage(&welcome, IDD_WELCOME_PAGE);
   sheet.AddPage(&cableGuide, IDD_CABLE_GUIDE_PAGE);

@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "install/install_result_core.h"
+#include "core/install_result_core.h"
+#include "core/install_sequence.h"
+#include "core/setup_settings.h"
 #include "shell/command_line_core.h"
 
 class CSetupApp {
@@ -30,7 +32,11 @@ class CSetupApp {
 
   HINSTANCE m_hInstance;
   CommandLineOptions m_options;
+  // The run's one record, handed to the pages and the unattended install.
+  CSetupSettings m_settings;
+  InstallContext m_context;
   unsigned long m_nExitCode = kExitSuccess;
 };
 
-void DetectOperatingSystem();
+// Major version of an NT-family system; 0 on any other platform or when the query failed.
+unsigned int ReadOsMajorVersion();

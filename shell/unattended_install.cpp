@@ -2,10 +2,7 @@
 
 #include <windows.h>
 
-#include "install/install_sequence.h"
-#include "shell/detect_page.h"
-#include "shell/detection_run.h"
-#include "shell/setup_settings.h"
+#include "core/detection_run.h"
 #include "win/app.h"
 #include "win/setup_log.h"
 
@@ -26,29 +23,30 @@ class CUnattendedReporter : public IInstallReporter, public IDetectionReporter {
 
 }  // namespace
 
-ExitCode RunUnattendedInstall(const CommandLineOptions& options) {
-  CSetupSettings& settings = SetupSettings;
+ExitCode RunUnattendedInstall(CSetupSettings& settings, const InstallContext& context,
+                              const CommandLineOptions& options) {
   CUnattendedReporter reporter;
-  settings.g_strPortType = L"USB";
-  RunDetection(settings, reporter);
+  settings.g_ePortType = Connection::kUsb;
+  RunDetection(settings, settings, reporter);
 
-  settings.g_strPortType = options.portType;
+  settings.g_ePortType = options.portType == L"LPT" ? Connection::kLpt : Connection::kUsb;
   // The detection page offers only the connections the package has a model for.
-  const std::wstring& hardwareId = options.portType == L"LPT" ? settings.g_strLptHardwareId : settings.g_strUsbHardwareId;
-  if (!IsSupportedHardwareId(hardwareId)) {
+  if (!settings.Supports(settings.g_ePortType)) {
+    const std::wstring& hardwareId =
+        settings.g_ePortType == Connection::kLpt ? settings.g_strLptHardwareId : settings.g_strUsbHardwareId;
     win::Log(L"install: the package has no model for the %s connection (hardware id \"%s\"); nothing was installed",
-             options.portType, hardwareId);
+             ConnectionName(settings.g_ePortType), hardwareId);
     return kExitInstallFailed;
   }
   if (options.hasName) settings.g_strPrinterName = options.name;
-  win::Log(L"unattended: connection %s, printer name \"%s\"%s", settings.g_strPortType, settings.g_strPrinterName,
-           options.hasName ? L" (from /name)" : L" (as detected)");
+  win::Log(L"unattended: connection %s, printer name \"%s\"%s", ConnectionName(settings.g_ePortType),
+           settings.g_strPrinterName, options.hasName ? L" (from /name)" : L" (as detected)");
 
   InstallRun run;
-  const InstallResult result = InstallPrinter(reporter, run);
+  const InstallResult result = InstallPrinter(settings, settings, context, reporter, run);
   win::Log(L"install result %d: %s", static_cast<int>(result), DescribeResult(result));
   if (result == InstallResult::kSuccess) {
-    InstallHelperService(reporter, kHelperFileName, kHelperServiceName);
+    InstallHelperService(settings, settings, reporter, kHelperFileName, kHelperServiceName);
   } else if (const unsigned int messageId = MessageIdForResult(result)) {
     // What the install page would have shown.
     win::Log(L"the wizard's message: %s", win::LoadStringResource(messageId));

@@ -1,7 +1,6 @@
 #include "shell/welcome_pages.h"
 
 #include "res/resource.h"
-#include "shell/setup_settings.h"
 #include "win/app.h"
 
 namespace {
@@ -14,19 +13,18 @@ void LoadInto(std::wstring& text, UINT id) { win::TryLoadString(id, text); }
 // ---------------------------------------------------------------------------------------------
 // CWelcomePage
 
-CWelcomePage::CWelcomePage(HWND parent) : CWizardPage(IDD_WELCOME_PAGE, parent) {}
+CWelcomePage::CWelcomePage(HWND parent, const CPackageSettings& package)
+    : CWizardPage(IDD_WELCOME_PAGE, parent), m_package(package) {}
 
 void CWelcomePage::DoDataExchange(bool save) {
   if (!save && m_link.GetSafeHwnd() == nullptr) m_link.SubclassDlgItem(IDC_WELCOME_LINK, m_hWnd);
 }
 
 BOOL CWelcomePage::OnInitDialog() {
-  win::CDialog::OnInitDialog();
-  ApplyBanner();
-  m_pTitleFont = CreateTitleFont(m_hWnd);
-  ApplyTitleFont(IDC_WELCOME_TITLE, m_pTitleFont);
+  CWizardPage::OnInitDialog();
+  ApplyTitleFont(IDC_WELCOME_TITLE, m_font.Get());
 
-  const std::wstring& brand = SetupSettings.g_strBrandName;
+  const std::wstring& brand = m_package.g_strBrandName;
   std::wstring text;
   LoadInto(text, IDS_WELCOME_TITLE);
   SetDlgItemText(IDC_WELCOME_TITLE, FormatString(text, brand));
@@ -61,21 +59,14 @@ bool CWelcomePage::PreTranslateMessage(MSG* msg) {
 }
 
 void CWelcomePage::OnSetActive() {
-  if (m_pSheet) m_pSheet->SetWindowText(win::FormatResource(IDS_WELCOME_CAPTION, SetupSettings.g_strBrandName));
-}
-
-BOOL CWelcomePage::DestroyWindow() {
-  if (m_pTitleFont != nullptr) {
-    ::DeleteObject(m_pTitleFont);
-    m_pTitleFont = nullptr;
-  }
-  return CWizardPage::DestroyWindow();
+  if (m_pSheet) m_pSheet->SetWindowText(win::FormatResource(IDS_WELCOME_CAPTION, m_package.g_strBrandName));
 }
 
 // ---------------------------------------------------------------------------------------------
 // CCableGuidePage
 
-CCableGuidePage::CCableGuidePage(HWND parent) : CWizardPage(IDD_CABLE_GUIDE_PAGE, parent) {}
+CCableGuidePage::CCableGuidePage(HWND parent, CRunChoice& choice)
+    : CWizardPage(IDD_CABLE_GUIDE_PAGE, parent), m_choice(choice) {}
 
 BOOL CCableGuidePage::OnInitDialog() {
   CWizardPage::OnInitDialog();
@@ -94,6 +85,6 @@ void CCableGuidePage::OnSetActive() {
 }
 
 int CCableGuidePage::OnWizardNext() {
-  SetupSettings.g_strPortType = L"USB";
+  m_choice.g_ePortType = Connection::kUsb;
   return 0;
 }

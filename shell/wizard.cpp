@@ -4,49 +4,9 @@
 #include "shell/display_scale_core.h"
 #include "shell/single_instance.h"
 #include "win/app.h"
+#include "win/message_loop.h"
 #include "win/newer_apis.h"
 #include "win/setup_log.h"
-
-BOOL PumpMessages() {
-  MSG msg;
-  while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    if (msg.message == WM_QUIT) return FALSE;
-    ::TranslateMessage(&msg);
-    ::DispatchMessageW(&msg);
-  }
-  return TRUE;
-}
-
-void WaitHandlingMessages(HANDLE handle) {
-  bool quit = false;
-  for (;;) {
-    const DWORD woke = quit ? ::WaitForSingleObject(handle, INFINITE)
-                            : ::MsgWaitForMultipleObjects(1, &handle, FALSE, INFINITE, QS_ALLINPUT);
-    if (woke != WAIT_OBJECT_0 + 1) break;  // the object is signalled, or the wait failed
-    if (!PumpMessages()) quit = true;
-  }
-  if (quit) ::PostQuitMessage(0);
-}
-
-namespace {
-
-DWORD WINAPI RunWork(void* work) {
-  (*static_cast<const std::function<void()>*>(work))();
-  return 0;
-}
-
-}  // namespace
-
-void RunHandlingMessages(const std::function<void()>& work) {
-  win::ScopedHandle thread(::CreateThread(nullptr, 0, &RunWork, const_cast<std::function<void()>*>(&work), 0, nullptr));
-  if (!thread) {
-    work();
-    return;
-  }
-  WaitHandlingMessages(thread.Get());
-  // `work` lives on this stack: however the wait ended, the thread is done before it goes.
-  ::WaitForSingleObject(thread.Get(), INFINITE);
-}
 
 HFONT CreateTitleFont(HWND dialog) {
   // The dialog font is made for the display's scale: the title keeps its proportion to it.
@@ -129,11 +89,11 @@ BOOL CWizardPage::OnWizardFinish() { return TRUE; }
 void CWizardPage::OnEndSession() {}
 
 BOOL CWizardPage::PumpWait(DWORD totalMs, DWORD sliceMs) {
-  PumpMessages();
+  win::PumpMessages();
   if (sliceMs == 0) return TRUE;
   for (DWORD i = totalMs / sliceMs; i > 0; --i) {
     ::Sleep(sliceMs);
-    PumpMessages();
+    win::PumpMessages();
   }
   return TRUE;
 }
@@ -193,6 +153,13 @@ void CWizardDialog::AddPage(CWizardPage* page, UINT templateId) {
 
 void CWizardDialog::EnableButton(int id, BOOL enable) {
   if (HWND button = GetDlgItem(id)) ::EnableWindow(button, enable);
+}
+
+void CWizardDialog::SetWizardButtons(unsigned buttons) {
+  EnableButton(IDC_BACK, (buttons & kBack) != 0);
+  EnableButton(IDC_NEXT, (buttons & kNext) != 0);
+  EnableButton(IDCANCEL, (buttons & kCancel) != 0);
+  EnableButton(IDC_FINISH, (buttons & kFinish) != 0);
 }
 
 void CWizardDialog::EnableNext(BOOL enable) { EnableButton(IDC_NEXT, enable); }

@@ -3,26 +3,12 @@
 
 #include <windows.h>
 
-#include <functional>
 #include <vector>
 
 #include "win/dialog.h"
 #include "win/handles.h"
 
 class CWizardDialog;
-
-// Drains the thread's message queue; FALSE when it met WM_QUIT (which is then gone).
-BOOL PumpMessages();
-
-// Waits for `handle` while the thread's messages are handled, so that the window keeps answering
-// (a window silent for five seconds is offered to the user to be closed). A quit request met
-// meanwhile is posted again once the wait is over, for the loop that owns the thread.
-void WaitHandlingMessages(HANDLE handle);
-
-// Runs `work` on a thread of its own and handles this thread's messages until it has ended: for
-// blocking system calls of unknown length (starting a service waits for its process). `work` must
-// not throw; when no thread can be made it runs here.
-void RunHandlingMessages(const std::function<void()>& work);
 
 // The pages' bold title font for `dialog`: Arial, weight 700, 20 pixels high with the dialog font
 // of 96 DPI and in proportion to `dialog`'s own font at any other display scale. The caller owns it.
@@ -84,6 +70,12 @@ class CWizardDialog : public win::CDialog {
   void EnableNext(BOOL enable);
   void EnableFinish(BOOL enable);
   void EnableButton(int id, BOOL enable);
+
+  // The frame's buttons, for SetWizardButtons.
+  enum WizardButton : unsigned { kBack = 1, kNext = 2, kCancel = 4, kFinish = 8 };
+  // A page decides its frame buttons in one call: those named in `buttons` (kBack | kNext ...) are
+  // enabled, the others disabled.
+  void SetWizardButtons(unsigned buttons);
 
   CWizardPage* GetActivePage() const;
   CWizardPage* FindPage(UINT templateId) const;

@@ -146,51 +146,6 @@ LRESULT PlainDefSubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
 
 }  // namespace
 
-Wow64Answer QueryWow64() {
-  using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
-  static const IsWow64ProcessFn isWow64 = SystemFunction<IsWow64ProcessFn>(L"kernel32.dll", "IsWow64Process");
-  if (isWow64 == nullptr) return Wow64Answer::kNo;
-  BOOL wow64 = FALSE;
-  if (!isWow64(::GetCurrentProcess(), &wow64)) return Wow64Answer::kUnknown;
-  return wow64 ? Wow64Answer::kYes : Wow64Answer::kNo;
-}
-
-bool IsRunningUnderWow64() { return QueryWow64() == Wow64Answer::kYes; }
-
-namespace {
-
-using DisableRedirectionFn = BOOL(WINAPI*)(PVOID*);
-using RevertRedirectionFn = BOOL(WINAPI*)(PVOID);
-
-// Both looked up together, before the redirection is off: with it off, loading a DLL from the
-// system directory would reach the 64-bit one.
-struct RedirectionFunctions {
-  DisableRedirectionFn disable = nullptr;
-  RevertRedirectionFn revert = nullptr;
-};
-
-const RedirectionFunctions& Redirection() {
-  static const RedirectionFunctions functions = [] {
-    RedirectionFunctions found;
-    found.disable = SystemFunction<DisableRedirectionFn>(L"kernel32.dll", "Wow64DisableWow64FsRedirection");
-    found.revert = SystemFunction<RevertRedirectionFn>(L"kernel32.dll", "Wow64RevertWow64FsRedirection");
-    if (found.disable == nullptr || found.revert == nullptr) found = RedirectionFunctions();
-    return found;
-  }();
-  return functions;
-}
-
-}  // namespace
-
-ScopedNoWow64Redirection::ScopedNoWow64Redirection() {
-  const RedirectionFunctions& functions = Redirection();
-  m_bOff = functions.disable != nullptr && functions.disable(&m_pOldValue);
-}
-
-ScopedNoWow64Redirection::~ScopedNoWow64Redirection() {
-  if (m_bOff) Redirection().revert(m_pOldValue);
-}
-
 void SetShutdownBlockReason(HWND window, const std::wstring& reason) {
   using CreateFn = BOOL(WINAPI*)(HWND, LPCWSTR);
   static const CreateFn create = SystemFunction<CreateFn>(L"user32.dll", "ShutdownBlockReasonCreate");

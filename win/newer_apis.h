@@ -11,30 +11,6 @@
 
 namespace win {
 
-// IsWow64Process (Windows XP SP2 and later): true when this 32-bit process runs on 64-bit Windows.
-// False on a system without WOW64 and when the query fails.
-bool IsRunningUnderWow64();
-
-enum class Wow64Answer { kNo, kYes, kUnknown };
-// The same question with its third answer: kUnknown when the system has IsWow64Process but the
-// query failed (the caller then looks for other signs of WOW64).
-Wow64Answer QueryWow64();
-
-// Turns off the file-system redirection of this thread under WOW64 for as long as it lives
-// (Wow64DisableWow64FsRedirection, 64-bit XP and later); nothing where the system lacks it.
-class ScopedNoWow64Redirection {
- public:
-  ScopedNoWow64Redirection();
-  ~ScopedNoWow64Redirection();
-  ScopedNoWow64Redirection(const ScopedNoWow64Redirection&) = delete;
-  ScopedNoWow64Redirection& operator=(const ScopedNoWow64Redirection&) = delete;
-  bool IsOff() const { return m_bOff; }
-
- private:
-  void* m_pOldValue = nullptr;
-  bool m_bOff = false;
-};
-
 // The reason Windows (Vista and later) shows when the session waits for this window to agree to
 // end (ShutdownBlockReasonCreate / ShutdownBlockReasonDestroy); nothing on older systems.
 void SetShutdownBlockReason(HWND window, const std::wstring& reason);

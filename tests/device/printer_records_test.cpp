@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "core/detection_run.h"
+
 #include "device/usb_printer.h"
 #include "support/fake_usb_printer.h"
 #include "support/redirected_hklm.h"
@@ -23,12 +25,9 @@ class PrinterRecordsTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(m_hklm.IsActive());
-    m_saved = SetupSettings;
-    SetupSettings = CSetupSettings();
-    SetupSettings.AssignFixedValues();
+    m_settings.AssignFixedValues();
   }
   void TearDown() override {
-    SetupSettings = m_saved;
     ResetUsbEnumerationForTesting();
   }
 
@@ -40,7 +39,7 @@ class PrinterRecordsTest : public ::testing::Test {
   }
 
   kqtest::RedirectedHklm m_hklm{L"PrinterRecords"};
-  CSetupSettings m_saved;
+  CSetupSettings m_settings;
 };
 
 TEST_F(PrinterRecordsTest, NoEnumeratedDeviceChangesNothing) {
@@ -55,9 +54,9 @@ TEST_F(PrinterRecordsTest, NoEnumeratedDeviceChangesNothing) {
     ASSERT_TRUE(kqseed::SetUsbPrintCount(0, present));
     EXPECT_FALSE(IsPrinterUsbEnumerated());
     EXPECT_EQ(kPortRecordsNoDevice, EnumPrinterPortRecords(descriptions, ports));
-    CSetupSettings settings = SetupSettings;
+    CSetupSettings settings = m_settings;
     settings.g_strPrinterName = L"previous";
-    EXPECT_EQ(kIdentifyNoPort, IdentifyPrinterOnUsb(settings));
+    EXPECT_EQ(Identification::kNoPrinterOfTheSeries, IdentifyPrinterOnUsb(settings, settings));
     EXPECT_EQ(L"previous", settings.g_strPrinterName);
     EXPECT_TRUE(settings.g_strModelDesc.empty());
     EXPECT_TRUE(settings.g_strPortName.empty());
@@ -116,8 +115,8 @@ TEST_F(PrinterRecordsTest, BrokenRecordsStopTheListing) {
   ports.clear();
   EXPECT_EQ(kPortRecordsBrokenBeforeAny, EnumPrinterPortRecords(descriptions, ports));
   EXPECT_TRUE(ports.empty());
-  CSetupSettings settings = SetupSettings;
-  EXPECT_EQ(kIdentifyNoPort, IdentifyPrinterOnUsb(settings));
+  CSetupSettings settings = m_settings;
+  EXPECT_EQ(Identification::kNoPrinterOfTheSeries, IdentifyPrinterOnUsb(settings, settings));
 }
 
 TEST_F(PrinterRecordsTest, MissingPortDescriptionIsEmpty) {
@@ -132,8 +131,8 @@ TEST_F(PrinterRecordsTest, MissingPortDescriptionIsEmpty) {
 
 TEST_F(PrinterRecordsTest, PrinterWithoutMarkerIsNamedFromItsDescription) {
   ASSERT_TRUE(kqseed::SeedUsbPrinter(Printer(L"KESTROM KQ-80", L"USBPRINT\\KESTROMKQ-80E5A1")));
-  CSetupSettings settings = SetupSettings;
-  EXPECT_EQ(kIdentified, IdentifyPrinterOnUsb(settings));
+  CSetupSettings settings = m_settings;
+  EXPECT_EQ(Identification::kIdentified, IdentifyPrinterOnUsb(settings, settings));
   EXPECT_EQ(L"KQ-80", settings.g_strPrinterName);
   EXPECT_EQ(L"KESTROM KQ-80", settings.g_strModelDesc);
   EXPECT_EQ(L"USB001", settings.g_strPortName);
@@ -142,9 +141,9 @@ TEST_F(PrinterRecordsTest, PrinterWithoutMarkerIsNamedFromItsDescription) {
 
 TEST_F(PrinterRecordsTest, DescriptionWithoutSpaceKeepsTheName) {
   ASSERT_TRUE(kqseed::SeedUsbPrinter(Printer(L"KQ80", L"USBPRINT\\KQ80E5A1")));
-  CSetupSettings settings = SetupSettings;
+  CSetupSettings settings = m_settings;
   settings.g_strPrinterName = L"previous";
-  EXPECT_EQ(kIdentifyNoNameInDescription, IdentifyPrinterOnUsb(settings));
+  EXPECT_EQ(Identification::kNoNameInDescription, IdentifyPrinterOnUsb(settings, settings));
   EXPECT_EQ(L"previous", settings.g_strPrinterName);
   EXPECT_EQ(L"KQ80", settings.g_strModelDesc);
   EXPECT_EQ(L"USB001", settings.g_strPortName);
@@ -152,15 +151,15 @@ TEST_F(PrinterRecordsTest, DescriptionWithoutSpaceKeepsTheName) {
 
 TEST_F(PrinterRecordsTest, NameFromTheRecordsIsCleaned) {
   ASSERT_TRUE(kqseed::SeedUsbPrinter(Printer(L"KESTROM  \"KQ-80\" & del,x\\y\t", L"USBPRINT\\KESTROMKQ-80E5A1")));
-  CSetupSettings settings = SetupSettings;
-  EXPECT_EQ(kIdentified, IdentifyPrinterOnUsb(settings));
+  CSetupSettings settings = m_settings;
+  EXPECT_EQ(Identification::kIdentified, IdentifyPrinterOnUsb(settings, settings));
   EXPECT_EQ(L"KQ-80 & delxy", settings.g_strPrinterName);
 
   // Nothing usable after the space: not identified, and the previous name stays.
   kqseed::ClearSeededRecords();
   ASSERT_TRUE(kqseed::SeedUsbPrinter(Printer(L"KESTROM \"\\,\"", L"USBPRINT\\KESTROMKQ-80E5A1")));
   settings.g_strPrinterName = L"previous";
-  EXPECT_EQ(kIdentifyNoNameInDescription, IdentifyPrinterOnUsb(settings));
+  EXPECT_EQ(Identification::kNoNameInDescription, IdentifyPrinterOnUsb(settings, settings));
   EXPECT_EQ(L"previous", settings.g_strPrinterName);
 }
 
@@ -170,9 +169,9 @@ TEST_F(PrinterRecordsTest, AnotherMakersPrinterIsNeverIdentifiedOnlyOursOnItsOwn
   kqseed::UsbPrinterSeed acme = Printer(L"ACME LASER JET P1000", L"USBPRINT\\AcmeLaser_Jet_P10009D2F");
   acme.instancePath = L"USB\\VID_1234&PID_5678\\ACME0001";
   ASSERT_TRUE(kqseed::SeedUsbPrinter(acme));
-  CSetupSettings settings = SetupSettings;
+  CSetupSettings settings = m_settings;
   settings.g_strPrinterName = L"previous";
-  EXPECT_EQ(kIdentifyNoPort, IdentifyPrinterOnUsb(settings));
+  EXPECT_EQ(Identification::kNoPrinterOfTheSeries, IdentifyPrinterOnUsb(settings, settings));
   EXPECT_EQ(L"previous", settings.g_strPrinterName);
   EXPECT_TRUE(settings.g_strPortName.empty());
   EXPECT_TRUE(settings.g_strModelDesc.empty());
@@ -181,7 +180,7 @@ TEST_F(PrinterRecordsTest, AnotherMakersPrinterIsNeverIdentifiedOnlyOursOnItsOwn
   kqseed::UsbPrinterSeed ours = Printer(L"KESTROM KQ-80", L"USBPRINT\\KESTROMKQ-80E5A1");
   ours.portNumber = 2;
   ASSERT_TRUE(kqseed::SeedUsbPrinter(ours));
-  EXPECT_EQ(kIdentified, IdentifyPrinterOnUsb(settings));
+  EXPECT_EQ(Identification::kIdentified, IdentifyPrinterOnUsb(settings, settings));
   EXPECT_EQ(L"KQ-80", settings.g_strPrinterName);
   EXPECT_EQ(L"KESTROM KQ-80", settings.g_strModelDesc);
   EXPECT_EQ(L"USB002", settings.g_strPortName);
@@ -221,8 +220,8 @@ TEST_F(MarkerPrinterTest, AnsweringPrinterIsNamedByItsReply) {
   script.reply = FakeUsbPrinter::ModelReply(" KQ-80 ", 5);
   FakeUsbPrinter printer(script);
   Attach(printer);
-  CSetupSettings settings = SetupSettings;
-  EXPECT_EQ(kIdentified, IdentifyPrinterOnUsb(settings));
+  CSetupSettings settings = m_settings;
+  EXPECT_EQ(Identification::kIdentified, IdentifyPrinterOnUsb(settings, settings));
   EXPECT_EQ(L"KQ-80", settings.g_strPrinterName);
   EXPECT_EQ(L"KESTROMPrinter", settings.g_strModelDesc);
   EXPECT_EQ(L"USB001", settings.g_strPortName);
@@ -235,9 +234,9 @@ TEST_F(MarkerPrinterTest, ReplyIsCleanedBeforeItBecomesTheName) {
   script.reply = FakeUsbPrinter::ModelReply("KQ\"-80\\\x07,", 5, 30);
   FakeUsbPrinter printer(script);
   Attach(printer);
-  CSetupSettings settings = SetupSettings;
+  CSetupSettings settings = m_settings;
   settings.g_strPrinterName = L"previous";
-  EXPECT_EQ(kIdentified, IdentifyPrinterOnUsb(settings));
+  EXPECT_EQ(Identification::kIdentified, IdentifyPrinterOnUsb(settings, settings));
   EXPECT_EQ(L"KQ-80", settings.g_strPrinterName);
 }
 
@@ -247,9 +246,9 @@ TEST_F(MarkerPrinterTest, AReplyWithoutAModelIsNoIdentification) {
   script.reply = FakeUsbPrinter::ModelReply("", 5, 20);
   FakeUsbPrinter printer(script);
   Attach(printer);
-  CSetupSettings settings = SetupSettings;
+  CSetupSettings settings = m_settings;
   settings.g_strPrinterName = L"previous";
-  EXPECT_EQ(kIdentifyNoModel, IdentifyPrinterOnUsb(settings));
+  EXPECT_EQ(Identification::kNoModel, IdentifyPrinterOnUsb(settings, settings));
   EXPECT_EQ(1, settings.g_nModelQueryCount);
 }
 
@@ -258,8 +257,8 @@ TEST_F(MarkerPrinterTest, SilentPrinterIsAskedOnlyOnce) {
   script.answers = false;
   FakeUsbPrinter printer(script);
   Attach(printer);
-  CSetupSettings settings = SetupSettings;
-  EXPECT_EQ(kIdentifyNoModel, IdentifyPrinterOnUsb(settings));
+  CSetupSettings settings = m_settings;
+  EXPECT_EQ(Identification::kNoModel, IdentifyPrinterOnUsb(settings, settings));
   EXPECT_EQ(L"Unknown", settings.g_strPrinterName);
   EXPECT_EQ(1, settings.g_nModelQueryCount);
   EXPECT_EQ(L"KESTROMPrinter", settings.g_strModelDesc);
@@ -269,7 +268,7 @@ TEST_F(MarkerPrinterTest, SilentPrinterIsAskedOnlyOnce) {
 
   settings.g_strPrinterName = L"typed";
   const DWORD start = ::GetTickCount();
-  EXPECT_EQ(kIdentifyNoModel, IdentifyPrinterOnUsb(settings));
+  EXPECT_EQ(Identification::kNoModel, IdentifyPrinterOnUsb(settings, settings));
   EXPECT_LT(::GetTickCount() - start, 900u);
   EXPECT_EQ(L"Unknown", settings.g_strPrinterName);
   EXPECT_EQ(2, settings.g_nModelQueryCount);
@@ -278,8 +277,8 @@ TEST_F(MarkerPrinterTest, SilentPrinterIsAskedOnlyOnce) {
 
 TEST_F(MarkerPrinterTest, AbsentPrinterCountsAsNoAnswer) {
   SetUsbEnumerationForTesting({});
-  CSetupSettings settings = SetupSettings;
-  EXPECT_EQ(kIdentifyNoModel, IdentifyPrinterOnUsb(settings));
+  CSetupSettings settings = m_settings;
+  EXPECT_EQ(Identification::kNoModel, IdentifyPrinterOnUsb(settings, settings));
   EXPECT_EQ(L"Unknown", settings.g_strPrinterName);
   EXPECT_EQ(1, settings.g_nModelQueryCount);
 }
@@ -288,13 +287,13 @@ class LptPrintersTest : public PrinterRecordsTest {};
 
 TEST_F(LptPrintersTest, ModelFromTheHardwareId) {
   std::wstring model = L"untouched";
-  EXPECT_EQ(0, ScanLptPrinters(model));
+  EXPECT_EQ(0, ScanLptPrinters(m_settings.g_strProviderName, m_settings.g_strSeriesCode, model));
   EXPECT_EQ(L"untouched", model);
 
   kqseed::LptPrinterSeed seed;
   seed.deviceName = L"KESTROMKQ-80_3E1A";
   ASSERT_TRUE(kqseed::SeedLptPrinter(seed));
-  EXPECT_EQ(1, ScanLptPrinters(model));
+  EXPECT_EQ(1, ScanLptPrinters(m_settings.g_strProviderName, m_settings.g_strSeriesCode, model));
   EXPECT_EQ(L"KQ-80", model);
 }
 
@@ -311,7 +310,7 @@ TEST_F(LptPrintersTest, TwoPrintersAreCountedAndInstalledOnesAreNot) {
   for (const auto& seed : {first, second, installed, otherBrand}) ASSERT_TRUE(kqseed::SeedLptPrinter(seed));
 
   std::wstring model;
-  EXPECT_EQ(2, ScanLptPrinters(model));
+  EXPECT_EQ(2, ScanLptPrinters(m_settings.g_strProviderName, m_settings.g_strSeriesCode, model));
   // The model of the last one counted, in enumeration order.
   std::wstring last;
   for (const std::wstring& name : devicetest::SubKeys(L"SYSTEM\\CurrentControlSet\\Enum\\LPTENUM")) {
@@ -325,7 +324,7 @@ TEST_F(LptPrintersTest, InstalledPrinterAloneIsNotCounted) {
   installed.withMfg = true;
   ASSERT_TRUE(kqseed::SeedLptPrinter(installed));
   std::wstring model = L"untouched";
-  EXPECT_EQ(0, ScanLptPrinters(model));
+  EXPECT_EQ(0, ScanLptPrinters(m_settings.g_strProviderName, m_settings.g_strSeriesCode, model));
   EXPECT_EQ(L"untouched", model);
 }
 

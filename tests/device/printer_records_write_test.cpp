@@ -2,7 +2,8 @@
 // against a redirected HKEY_LOCAL_MACHINE.
 #include <gtest/gtest.h>
 
-#include "device/printer_records.h"
+#include "core/detection_run.h"
+#include "device/device_records_writer.h"
 #include "support/redirected_hklm.h"
 #include "support/seed_records.h"
 #include "tests/device/device_test_support.h"
@@ -24,13 +25,21 @@ class RecordWritingTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(m_hklm.IsActive());
-    m_saved = SetupSettings;
-    SetupSettings = CSetupSettings();
-    SetupSettings.AssignFixedValues();
-    SetupSettings.g_strDriverDesc = L"KESTROM KQ-80";
-    SetupSettings.g_strModelDesc = L"KESTROMPrinter";
+    m_values.providerName = L"KESTROM";
+    m_values.driverDesc = L"KESTROM KQ-80";
+    m_values.modelDesc = L"KESTROMPrinter";
+    m_values.seriesCode = L"KQ";
+    m_values.printerSuffix = L"PRINTER";
   }
-  void TearDown() override { SetupSettings = m_saved; }
+
+  DeviceRecordsWritten WriteUsb(const std::wstring& hardwareId) {
+    m_values.hardwareId = hardwareId;
+    return WritePrinterUsbRecords(m_values);
+  }
+  DeviceRecordsWritten WriteLpt(const std::wstring& hardwareId) {
+    m_values.hardwareId = hardwareId;
+    return WriteLptPrinterRecords(m_values);
+  }
 
   // A printer the USB printing service lists, with its USBPRINT device key: of the series (vendor
   // 5E1A) unless another instance path is given.
@@ -45,11 +54,11 @@ class RecordWritingTest : public ::testing::Test {
   }
 
   kqtest::RedirectedHklm m_hklm{L"RecordWriting"};
-  CSetupSettings m_saved;
+  DeviceRecordValues m_values;
 };
 
 TEST_F(RecordWritingTest, NewClassKeyGetsClassValuesAndDriverSubkey0000) {
-  WritePrinterUsbRecords(L"USBPRINT\\KESTROMKQ-80E5A1");
+  WriteUsb(L"USBPRINT\\KESTROMKQ-80E5A1");
   EXPECT_EQ(L"", ReadText(kClassKey, L""));
   EXPECT_EQ(L"Printer", ReadText(kClassKey, L"Class"));
   EXPECT_EQ(L"-4", ReadText(kClassKey, L"Icon"));
@@ -70,14 +79,14 @@ TEST_F(RecordWritingTest, NewClassKeyGetsClassValuesAndDriverSubkey0000) {
   ASSERT_EQ(ERROR_SUCCESS, ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kClassKey.c_str(), 0, KEY_ALL_ACCESS, &classKey));
   ::RegDeleteValueW(classKey, L"Icon");
   ::RegCloseKey(classKey);
-  WriteLptPrinterRecords(L"LPTENUM\\KESTROMKQ-80E5A1");
+  WriteLpt(L"LPTENUM\\KESTROMKQ-80E5A1");
   EXPECT_EQ(L"LPTENUM\\LPTENUM\\KESTROMKQ-80E5A1", ReadText(kClassKey + L"\\0001", L"MatchingDeviceId"));
   EXPECT_EQ(L"<missing>", ReadText(kClassKey, L"Icon"));
 }
 
 TEST_F(RecordWritingTest, NumberingFollowsTheLargestExistingSubkey) {
   for (const wchar_t* name : {L"0000", L"0001", L"0005"}) ASSERT_TRUE(CreateKey(kClassKey + L"\\" + name));
-  WritePrinterUsbRecords(L"USBPRINT\\KESTROMKQ-80E5A1");
+  WriteUsb(L"USBPRINT\\KESTROMKQ-80E5A1");
   EXPECT_TRUE(KeyExists(kClassKey + L"\\0006"));
   EXPECT_FALSE(KeyExists(kClassKey + L"\\0002"));
   EXPECT_EQ(L"<missing>", ReadText(kClassKey, L"Class"));
@@ -85,7 +94,7 @@ TEST_F(RecordWritingTest, NumberingFollowsTheLargestExistingSubkey) {
 
 TEST_F(RecordWritingTest, LoneNonNumericSubkeyCountsAsZero) {
   ASSERT_TRUE(CreateKey(kClassKey + L"\\Properties"));
-  WritePrinterUsbRecords(L"USBPRINT\\KESTROMKQ-80E5A1");
+  WriteUsb(L"USBPRINT\\KESTROMKQ-80E5A1");
   EXPECT_TRUE(KeyExists(kClassKey + L"\\0001"));
   EXPECT_EQ(L"<missing>", ReadText(kClassKey, L"Class"));
   EXPECT_EQ(L"<missing>", ReadText(kClassKey, L"Icon"));
@@ -93,7 +102,7 @@ TEST_F(RecordWritingTest, LoneNonNumericSubkeyCountsAsZero) {
 
 TEST_F(RecordWritingTest, NegativeLookingSubkeyStillSuppressesTheClassValues) {
   ASSERT_TRUE(CreateKey(kClassKey + L"\\-5"));
-  WritePrinterUsbRecords(L"USBPRINT\\KESTROMKQ-80E5A1");
+  WriteUsb(L"USBPRINT\\KESTROMKQ-80E5A1");
   EXPECT_TRUE(KeyExists(kClassKey + L"\\0001"));
   EXPECT_EQ(L"<missing>", ReadText(kClassKey, L"Class"));
 }
@@ -102,7 +111,10 @@ TEST_F(RecordWritingTest, UsbSideValuesPointAtTheFirstMatchingDevice) {
   ASSERT_TRUE(CreateKey(kUsbDevices + L"\\OTHERPRINTER0001\\1"));
   Attach(L"KESTROM Printer", L"KestromPrinter1A2B", 1);
   Attach(L"KESTROM Printer", L"KESTROMPRINTER3C4D", 2);
-  WritePrinterUsbRecords(L"USBPRINT\\KESTROMPRINTERDCDD");
+  const DeviceRecordsWritten written = WriteUsb(L"USBPRINT\\KESTROMPRINTERDCDD");
+  // What an uninstall must find again.
+  EXPECT_EQ(kClassKey + L"\\0000", written.driverKey);
+  EXPECT_EQ(kUsbDevices + L"\\KESTROMPRINTER1A2B", written.deviceKey);
 
   EXPECT_EQ(L"KESTROMPrinter", ReadText(kClassKey, L"_DeviceDesc"));
   EXPECT_EQ(0, ReadNumber(kClassKey, L"_ConfigFlags"));
@@ -118,18 +130,18 @@ TEST_F(RecordWritingTest, UsbSideValuesPointAtTheFirstMatchingDevice) {
 }
 
 TEST_F(RecordWritingTest, UsbDeviceNamedWithoutTheDescriptionsSpacesStillMatches) {
-  SetupSettings.g_strModelDesc = L"KESTROM KQ-80";
+  m_values.modelDesc = L"KESTROM KQ-80";
   Attach(L"KESTROM KQ-58", L"KESTROMKQ-58A0B1", 1);
   Attach(L"KESTROM KQ-80", L"KESTROM_KQ-80E5A1", 2);
-  WritePrinterUsbRecords(L"USBPRINT\\KESTROMKQ-80E5A1");
+  WriteUsb(L"USBPRINT\\KESTROMKQ-80E5A1");
   EXPECT_EQ(kUsbDevices + L"\\KESTROM_KQ-80E5A1", ReadText(kClassKey, L"_ToPath"));
   EXPECT_EQ(L"KESTROM KQ-80", ReadText(kClassKey, L"_DeviceDesc"));
 }
 
 TEST_F(RecordWritingTest, NoMatchingUsbDeviceWritesNoSideValue) {
-  SetupSettings.g_strModelDesc = L"KESTROM KQ-80";
+  m_values.modelDesc = L"KESTROM KQ-80";
   Attach(L"KESTROM KQ-58", L"KESTROMKQ-58A0B1", 1);
-  WritePrinterUsbRecords(L"USBPRINT\\KESTROMKQ-80E5A1");
+  EXPECT_TRUE(WriteUsb(L"USBPRINT\\KESTROMKQ-80E5A1").deviceKey.empty());
   EXPECT_TRUE(KeyExists(kClassKey + L"\\0000"));
   EXPECT_EQ(L"<missing>", ReadText(kClassKey, L"_ToPath"));
 }
@@ -141,14 +153,17 @@ TEST_F(RecordWritingTest, AnotherMakersPrinterNeverGetsTheSideValues) {
   Attach(L"KESTROM KQ-80", L"KESTROMKQ-80E5A1", 2);
   for (const wchar_t* description : {L"ACME LASER JET P1000", L""}) {
     SCOPED_TRACE(*description != L'\0' ? "the other maker's description" : "no description");
-    SetupSettings.g_strModelDesc = description;
-    WritePrinterUsbRecords(L"USBPRINT\\KESTROMKQ-80E5A1");
+    m_values.modelDesc = description;
+    WriteUsb(L"USBPRINT\\KESTROMKQ-80E5A1");
     EXPECT_EQ(L"<missing>", ReadText(kClassKey, L"_ToPath"));
     EXPECT_EQ(L"<missing>", ReadText(kClassKey, L"_DeviceDesc"));
   }
   // Identified from the records, our own printer is the one recorded.
-  ASSERT_EQ(kIdentified, IdentifyPrinterOnUsb(SetupSettings));
-  WritePrinterUsbRecords(L"USBPRINT\\KESTROMKQ-80E5A1");
+  CSetupSettings settings;
+  settings.AssignFixedValues();
+  ASSERT_EQ(Identification::kIdentified, IdentifyPrinterOnUsb(settings, settings));
+  m_values.modelDesc = settings.g_strModelDesc;
+  WriteUsb(L"USBPRINT\\KESTROMKQ-80E5A1");
   EXPECT_EQ(kUsbDevices + L"\\KESTROMKQ-80E5A1", ReadText(kClassKey, L"_ToPath"));
 }
 
@@ -156,7 +171,7 @@ TEST_F(RecordWritingTest, LptSideValuesWithBrandSeriesAndCapitalisedPath) {
   ASSERT_TRUE(CreateKey(kLptDevices + L"\\kqprinter9f0e\\LPT1.0"));
   ASSERT_TRUE(CreateKey(kLptDevices + L"\\KQPRINTERAAAA\\LPT2.0"));
   ASSERT_TRUE(CreateKey(kClassKey + L"\\0003"));
-  WriteLptPrinterRecords(L"LPTENUM\\KESTROMKQ-80E5A1");
+  WriteLpt(L"LPTENUM\\KESTROMKQ-80E5A1");
 
   EXPECT_EQ(L"LPTENUM\\LPTENUM\\KESTROMKQ-80E5A1", ReadText(kClassKey + L"\\0004", L"MatchingDeviceId"));
   EXPECT_EQ(L"KESTROMPrinter", ReadText(kClassKey, L"_DeviceDesc"));
@@ -174,7 +189,7 @@ TEST_F(RecordWritingTest, LptSideValuesWithBrandSeriesAndCapitalisedPath) {
 
 TEST_F(RecordWritingTest, NoMatchingLptDeviceWritesNoSideValue) {
   ASSERT_TRUE(CreateKey(kLptDevices + L"\\KESTROMKQ-80_3E1A\\LPT1.0"));
-  WriteLptPrinterRecords(L"LPTENUM\\KESTROMKQ-80E5A1");
+  WriteLpt(L"LPTENUM\\KESTROMKQ-80E5A1");
   EXPECT_TRUE(KeyExists(kClassKey + L"\\0000"));
   EXPECT_EQ(L"<missing>", ReadText(kClassKey, L"_ToPath"));
 }

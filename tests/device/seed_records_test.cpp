@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/detection_run.h"
 #include "device/printer_records.h"
 #include "support/redirected_hklm.h"
 #include "tests/device/device_test_support.h"
@@ -20,7 +21,7 @@ TEST(SeedRecords, DemoPrinterIsDetectedAndClearedAway) {
   CSetupSettings settings;
   settings.AssignFixedValues();
   EXPECT_TRUE(IsPrinterUsbEnumerated());
-  EXPECT_EQ(kIdentified, IdentifyPrinterOnUsb(settings));
+  EXPECT_EQ(Identification::kIdentified, IdentifyPrinterOnUsb(settings, settings));
   EXPECT_EQ(L"KQ-80", settings.g_strPrinterName);
   EXPECT_EQ(L"USB001", settings.g_strPortName);
   EXPECT_EQ(L"USBPRINT\\KESTROMKQ-80E5A1", FindPrinterUsbHardwareId(L"KESTROM KQ-80"));

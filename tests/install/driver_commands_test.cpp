@@ -6,14 +6,9 @@
 
 #include <algorithm>
 
-#include "install/install_logic_core.h"
-#include "install/install_page.h"
-#include "shell/setup_app.h"
-#include "tests/device/device_test_support.h"
-#include "win/spooler.h"
+#include "core/install_decisions_core.h"
 #include "install/printer_list.h"
 #include "install_spooler_helpers.h"
-#include "shell/setup_settings.h"
 #include "support/printui_log.h"
 #include "win/app.h"
 
@@ -35,29 +30,18 @@ std::wstring SystemRundll32() {
 
 using kqtest::PrintUiCall;
 
-// A spooler that answers the first listing (its size query and its fetch) and then stops
-// answering, as one does that restarts after a driver install went wrong.
-int g_enumCalls = 0;
-BOOL WINAPI SpoolerGoneAfterFirstListing(DWORD flags, LPWSTR name, DWORD level, LPBYTE buffer, DWORD size,
-                                         LPDWORD needed, LPDWORD returned) {
-  if (++g_enumCalls <= 2) return ::EnumPrintersW(flags, name, level, buffer, size, needed, returned);
-  if (needed != nullptr) *needed = 0;
-  ::SetLastError(RPC_S_SERVER_UNAVAILABLE);
-  return FALSE;
-}
-
 class DriverCommandsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    saved_ = SetupSettings;
     log_ = TempFolder() + L"kq-printui-" + std::to_wstring(::GetCurrentProcessId()) + L".log";
     ::DeleteFileW(log_.c_str());
     ::SetEnvironmentVariableW(L"KQ_PRINTUI_LOG", log_.c_str());
     ::SetEnvironmentVariableW(L"KQ_PRINTUI_MODE", nullptr);
     base_ = L"KQ 测试 " + std::to_wstring(::GetCurrentProcessId());
-    SetupSettings.g_strPrinterName = base_;
-    SetupSettings.g_strPackageName = L"KQPRINTER";
-    SetupSettings.g_strDriverDesc = L"KESTROM KQ-80";
+    driver_.printerName = base_;
+    driver_.packageDirectory = FolderOf(win::ModuleFilePath());
+    driver_.packageName = L"KQPRINTER";
+    driver_.driverDesc = L"KESTROM KQ-80";
     RefillPrinterNames(before_, nullptr);
   }
 
@@ -70,14 +54,14 @@ class DriverCommandsTest : public ::testing::Test {
     ::SetEnvironmentVariableW(L"KQ_PRINTUI_LOG", nullptr);
     ::SetEnvironmentVariableW(L"KQ_PRINTUI_MODE", nullptr);
     ::DeleteFileW(log_.c_str());
-    SetupSettings = saved_;
   }
 
   // Runs the driver install and returns the printer it created, as the install page finds it.
   std::wstring Install(const std::wstring& port) {
     std::vector<std::wstring> before, after;
     RefillPrinterNames(before, nullptr);
-    EXPECT_EQ(1, InstallDriver(L"ignored", port));
+    driver_.port = port;
+    EXPECT_EQ(1, InstallDriver(driver_, false));
     RefillPrinterNames(after, nullptr);
     return FindNewPrinter(before, after, base_);
   }
@@ -88,7 +72,7 @@ class DriverCommandsTest : public ::testing::Test {
     return lines;
   }
 
-  CSetupSettings saved_;
+  DriverInstall driver_;
   std::wstring log_;
   std::wstring base_;
   std::vector<std::wstring> before_;
@@ -139,7 +123,8 @@ TEST_F(DriverCommandsTest, StandInCanCreateNothingOrAnotherName) {
   ::SetEnvironmentVariableW(L"KQ_PRINTUI_MODE", L"none");
   std::vector<std::wstring> before, after;
   RefillPrinterNames(before, nullptr);
-  EXPECT_EQ(1, InstallDriver(base_, L"USB001"));
+  driver_.port = L"USB001";
+  EXPECT_EQ(1, InstallDriver(driver_, false));
   RefillPrinterNames(after, nullptr);
   EXPECT_EQ(before.size(), after.size());
 
@@ -167,29 +152,13 @@ TEST_F(DriverCommandsTest, TestPageCarriesWholeNameAfterN) {
 }
 
 TEST_F(DriverCommandsTest, MissingPackageInfCreatesNothing) {
-  SetupSettings.g_strPackageName = L"NO-SUCH-PACKAGE";
+  driver_.packageName = L"NO-SUCH-PACKAGE";
+  driver_.port = L"USB001";
   std::vector<std::wstring> before, after;
   RefillPrinterNames(before, nullptr);
-  EXPECT_EQ(1, InstallDriver(base_, L"USB001"));
+  EXPECT_EQ(1, InstallDriver(driver_, false));
   RefillPrinterNames(after, nullptr);
   EXPECT_EQ(before, after);
-}
-
-// The list after the command could not be read: that is a failure (30), not the success that an
-// empty list, shorter than the one before, would look like.
-TEST_F(DriverCommandsTest, AListingThatFailsAfterTheCommandIsNoSuccess) {
-  DetectOperatingSystem();
-  SetupSettings.g_strPortType = L"LPT";
-  devicetest::MessageBoxRecorder boxes;
-  g_enumCalls = 0;
-  win::spooler::SetEnumPrintersForTesting(&SpoolerGoneAfterFirstListing);
-  CInstallPage page(nullptr);
-  const InstallResult result = page.InstallPrinter();
-  win::spooler::SetEnumPrintersForTesting(nullptr);
-  EXPECT_EQ(InstallResult::kUnknownError, result);
-  EXPECT_TRUE(page.InstalledPrinter().empty());
-  ASSERT_EQ(1u, boxes.boxes.size());
-  EXPECT_EQ(L"枚举打印机信息失败。错误代码：1722", boxes.boxes[0].text);
 }
 
 // A rundll32.exe lying in the program's folder (say, in an unpacked driver package) must never
@@ -213,7 +182,8 @@ TEST_F(DriverCommandsTest, PlantedRundll32InProgramFolderNeverRuns) {
   ::CloseHandle(process.hProcess);
 
   PrintTestPage(L"anything");
-  EXPECT_EQ(1, InstallDriver(base_, L"USB001"));
+  driver_.port = L"USB001";
+  EXPECT_EQ(1, InstallDriver(driver_, false));
 
   ::SetCurrentDirectoryW(oldCurrent);
   ::DeleteFileW(planted.c_str());

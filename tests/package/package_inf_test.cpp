@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "core/setup_settings.h"
 #include "package/package_inf.h"
 #include "package/text_decoder.h"
 #include "scratch_folder.h"

@@ -10,7 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "install/install_result_core.h"
+#include "core/install_result_core.h"
+#include "core/setup_settings.h"
 
 // The helper program's file name and the service it runs as.
 extern const wchar_t kHelperFileName[];     // "PHelper.exe"
@@ -34,6 +35,16 @@ class IInstallReporter {
   virtual void CompleteProgress() = 0;
 };
 
+// How this process runs the sequence; fixed for the process.
+struct InstallContext {
+  // Major version of the NT-family system; 0 on any other platform.
+  unsigned int osMajorVersion = 0;
+  // The folder of the package INF (the program's own).
+  std::wstring packageDirectory;
+  // Nobody is there: the system's installer is asked to show nothing (/q), its window is hidden.
+  bool unattended = false;
+};
+
 // What one run of the sequence learns. The lists are filled afresh by each run.
 struct InstallRun {
   std::vector<std::wstring> printersBefore;
@@ -42,14 +53,17 @@ struct InstallRun {
   std::wstring installedPrinter;
 };
 
-// Installs the driver and the printer queue for the settings' printer on the chosen connection
-// and makes it the default printer.
-InstallResult InstallPrinter(IInstallReporter& reporter, InstallRun& run);
+// Installs the driver and the printer queue for the run's printer on the chosen connection and
+// makes it the default printer. A USB install whose detection found no port takes the port of the
+// first printer of the series listed now, and keeps it in `choice`.
+InstallResult InstallPrinter(const CPackageSettings& package, CRunChoice& choice, const InstallContext& context,
+                             IInstallReporter& reporter, InstallRun& run);
 
 // After a successful install: writes the device records, the helper program, and runs it once as
 // the service `serviceName`. Returns nonzero when the helper ran; when it did not, the person has
 // been told why (the printer works all the same).
-int InstallHelperService(IInstallReporter& reporter, const std::wstring& helperFile, const std::wstring& serviceName);
+int InstallHelperService(const CPackageSettings& package, const CRunChoice& choice, IInstallReporter& reporter,
+                         const std::wstring& helperFile, const std::wstring& serviceName);
 
 // The session is ending while the install runs: the helper service must not stay registered.
 void EndInstallForSessionEnd();

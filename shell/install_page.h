@@ -5,7 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "install/install_sequence.h"
+#include "core/install_sequence.h"
+#include "core/setup_settings.h"
 #include "shell/wizard.h"
 #include "win/dialog.h"
 
@@ -18,14 +19,14 @@ class CPrintTestPageDialog;
 // The install page is the install sequence's face for a person: texts, progress and message boxes.
 class CInstallPage : public CWizardPage, private IInstallReporter {
  public:
-  explicit CInstallPage(HWND parent);
+  // The page runs the install for `settings` (the one record start-up made) as `context` says.
+  CInstallPage(HWND parent, CSetupSettings& settings, const InstallContext& context);
   ~CInstallPage() override;
 
   void OnSetActive() override;  // runs the installation
   void OnAfterNext() override;
   int OnWizardBack() override;
   void OnEndSession() override;
-  BOOL DestroyWindow() override;
 
   void RunInstall();
   InstallResult InstallPrinter();
@@ -57,7 +58,8 @@ class CInstallPage : public CWizardPage, private IInstallReporter {
   void ShowInstalledPrinter(const std::wstring& name) override;
   void CompleteProgress() override;
 
-  HFONT m_pTitleFont = nullptr;
+  CSetupSettings& m_settings;
+  const InstallContext& m_context;
   std::vector<std::wstring> m_arrPrintersBefore;
   std::vector<std::wstring> m_arrPrintersAfter;
   HWND m_progress = nullptr;

@@ -1,15 +1,16 @@
-#include "install/install_sequence.h"
+#include "core/install_sequence.h"
 
+#include "core/detection_run.h"
+#include "core/install_decisions_core.h"
+#include "device/device_records_writer.h"
 #include "device/printer_records.h"
 #include "install/driver_commands.h"
-#include "install/install_logic_core.h"
 #include "install/printer_list.h"
 #include "install/service_control.h"
 #include "package/payload.h"
 #include "res/resource.h"
-#include "shell/setup_settings.h"
-#include "shell/wizard.h"
 #include "win/app.h"
+#include "win/message_loop.h"
 #include "win/setup_log.h"
 
 const wchar_t kHelperFileName[] = L"PHelper.exe";
@@ -33,31 +34,31 @@ std::wstring JoinedNames(const std::vector<std::wstring>& names) {
 // printer was switched on after it), the port of the first printer of the series the records list
 // now. Empty when no printer of the series is attached: another maker's printer alone must never
 // get our driver.
-std::wstring UsbInstallPort(CSetupSettings& settings) {
-  if (!settings.g_strPortName.empty()) return settings.g_strPortName;
+std::wstring UsbInstallPort(CRunChoice& choice) {
+  if (!choice.g_strPortName.empty()) return choice.g_strPortName;
   const std::wstring port = FindSeriesUsbPort();
   win::Log(L"install: detection found no port; the records now name %s",
            port.empty() ? std::wstring(L"no printer of the series") : port);
-  if (!port.empty()) settings.g_strPortName = port;
+  if (!port.empty()) choice.g_strPortName = port;
   return port;
 }
 
 }  // namespace
 
-InstallResult InstallPrinter(IInstallReporter& reporter, InstallRun& run) {
-  CSetupSettings& settings = SetupSettings;
-  win::Log(L"install: connection %s, printer name \"%s\", model \"%s\"", settings.g_strPortType,
-           settings.g_strPrinterName, settings.g_strDriverDesc);
-  if (GetOsMajorVersion() < 5) return InstallResult::kSystemTooOld;
+InstallResult InstallPrinter(const CPackageSettings& package, CRunChoice& choice, const InstallContext& context,
+                             IInstallReporter& reporter, InstallRun& run) {
+  win::Log(L"install: connection %s, printer name \"%s\", model \"%s\"", ConnectionName(choice.g_ePortType),
+           choice.g_strPrinterName, package.g_strDriverDesc);
+  if (context.osMajorVersion < 5) return InstallResult::kSystemTooOld;
 
   std::wstring port = L"LPT1:";
   reporter.HideTarget();
-  if (settings.g_strPortType == L"USB") {
+  if (choice.g_ePortType == Connection::kUsb) {
     if (!IsPrinterUsbEnumerated()) {
       win::Log(L"install: the USB printing service lists no device");
       return InstallResult::kNoUsbPrinter;
     }
-    port = UsbInstallPort(settings);
+    port = UsbInstallPort(choice);
     if (port.empty()) return InstallResult::kNoUsbPrinter;
   }
   run.installedPrinter.clear();
@@ -67,16 +68,23 @@ InstallResult InstallPrinter(IInstallReporter& reporter, InstallRun& run) {
   // install does not start (the spooler's failure has been shown).
   if (!RefillPrinterNames(run.printersBefore, reporter.MessageOwner())) return InstallResult::kUnknownError;
   win::Log(L"printers before: %s", JoinedNames(run.printersBefore));
-  const std::wstring candidate = MakeUniquePrinterName(settings.g_strPrinterName, run.printersBefore);
+  const std::wstring candidate = MakeUniquePrinterName(choice.g_strPrinterName, run.printersBefore);
   win::Log(L"install: expected name \"%s\" on port %s", candidate, port);
-  reporter.ShowTarget(candidate, port, settings.g_strDriverDesc);
+  reporter.ShowTarget(candidate, port, package.g_strDriverDesc);
 
   reporter.ReportStep(win::LoadStringResource(IDS_STEP_SYSTEM_INFO), kStepsPerText);
   reporter.ReportStep(win::LoadStringResource(IDS_STEP_COPY_FILES), kStepsPerText);
   reporter.ReportStep(win::LoadStringResource(IDS_STEP_ADD_DRIVER), kStepsPerText);
 
   // A command that could not be formed whole (an over-long program folder) is never run.
-  if (InstallDriver(candidate, port) == 0) {
+  // /b carries the base name: the spooler picks the final name itself, as predicted above.
+  DriverInstall driver;
+  driver.printerName = choice.g_strPrinterName;
+  driver.packageDirectory = context.packageDirectory;
+  driver.packageName = package.g_strPackageName;
+  driver.port = port;
+  driver.driverDesc = package.g_strDriverDesc;
+  if (InstallDriver(driver, context.unattended) == 0) {
     win::Log(L"install: the program folder is too long for the driver command; nothing was run");
     return InstallResult::kUnknownError;
   }
@@ -88,9 +96,9 @@ InstallResult InstallPrinter(IInstallReporter& reporter, InstallRun& run) {
   win::Log(L"printers after: %s", JoinedNames(run.printersAfter));
   if (run.printersAfter.size() == run.printersBefore.size()) return InstallResult::kUnknownError;
 
-  const std::wstring newPrinter = FindNewPrinter(run.printersBefore, run.printersAfter, settings.g_strPrinterName);
+  const std::wstring newPrinter = FindNewPrinter(run.printersBefore, run.printersAfter, choice.g_strPrinterName);
   if (!newPrinter.empty()) {
-    const std::wstring entry = MakeDefaultPrinterEntry(settings.g_strPortType, newPrinter, port);
+    const std::wstring entry = MakeDefaultPrinterEntry(choice.g_ePortType, newPrinter, port);
     const BOOL written = ::WriteProfileStringW(L"windows", L"device", entry.c_str());
     win::Log(L"new printer \"%s\"; default printer entry \"%s\" %s", newPrinter, entry,
              written ? L"written" : L"could not be written");
@@ -98,7 +106,7 @@ InstallResult InstallPrinter(IInstallReporter& reporter, InstallRun& run) {
     reporter.ShowInstalledPrinter(newPrinter);
   } else {
     win::Log(L"install: no new printer carries the name \"%s\"; the default printer stays as it was",
-             settings.g_strPrinterName);
+             choice.g_strPrinterName);
   }
   reporter.CompleteProgress();
   // Programs that watch for a new default printer look at the "windows" section; a program that
@@ -121,13 +129,21 @@ std::wstring HelperNotRunReason(const HelperRunResult& run) {
 
 }  // namespace
 
-int InstallHelperService(IInstallReporter& reporter, const std::wstring& helperFile, const std::wstring& serviceName) {
-  CSetupSettings& settings = SetupSettings;
-  const std::wstring caption = win::FormatResource(IDS_HELPER_CAPTION, settings.g_strPrinterName);
-  if (settings.g_strPortType == L"LPT") {
-    WriteLptPrinterRecords(settings.g_strLptHardwareId);
-  } else if (settings.g_strPortType == L"USB") {
-    WritePrinterUsbRecords(settings.g_strUsbHardwareId);
+int InstallHelperService(const CPackageSettings& package, const CRunChoice& choice, IInstallReporter& reporter,
+                         const std::wstring& helperFile, const std::wstring& serviceName) {
+  const std::wstring caption = win::FormatResource(IDS_HELPER_CAPTION, choice.g_strPrinterName);
+  DeviceRecordValues records;
+  records.providerName = package.g_strProviderName;
+  records.driverDesc = package.g_strDriverDesc;
+  records.modelDesc = choice.g_strModelDesc;
+  records.seriesCode = package.g_strSeriesCode;
+  records.printerSuffix = package.g_strPrinterSuffix;
+  if (choice.g_ePortType == Connection::kLpt) {
+    records.hardwareId = package.g_strLptHardwareId;
+    WriteLptPrinterRecords(records);
+  } else {
+    records.hardwareId = package.g_strUsbHardwareId;
+    WritePrinterUsbRecords(records);
   }
   const std::wstring path = GetHelperServicePath(helperFile);
   // A helper of ours left running by a run that was cut short holds its program file: stopped and
@@ -146,7 +162,7 @@ int InstallHelperService(IInstallReporter& reporter, const std::wstring& helperF
   // On a thread of its own: starting a service waits for its process, and the run pauses twice for
   // a second; the window keeps answering meanwhile.
   HelperRunResult run = {HelperRun::kNotStarted, ERROR_NOT_ENOUGH_MEMORY};
-  RunHandlingMessages([&] {
+  win::RunHandlingMessages([&] {
     try {
       run = RunHelperServiceOnce(serviceName, path);
     } catch (...) {

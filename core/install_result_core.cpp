@@ -1,4 +1,4 @@
-#include "install/install_result_core.h"
+#include "core/install_result_core.h"
 
 #include "res/resource.h"
 

@@ -1,11 +1,10 @@
-#include "install/install_page.h"
+#include "shell/install_page.h"
 
 #include <commctrl.h>
 
 #include "install/driver_commands.h"
 #include "install/printer_settings.h"
 #include "res/resource.h"
-#include "shell/setup_settings.h"
 #include "win/app.h"
 #include "win/setup_log.h"
 
@@ -16,28 +15,18 @@ const wchar_t kLabelGap[] = L" \t";
 
 }  // namespace
 
-CInstallPage::CInstallPage(HWND parent) : CWizardPage(IDD_INSTALL_PAGE, parent) {}
+CInstallPage::CInstallPage(HWND parent, CSetupSettings& settings, const InstallContext& context)
+    : CWizardPage(IDD_INSTALL_PAGE, parent), m_settings(settings), m_context(context) {}
 
-CInstallPage::~CInstallPage() {
-  if (m_pTitleFont != nullptr) ::DeleteObject(m_pTitleFont);
-}
+CInstallPage::~CInstallPage() = default;
 
 void CInstallPage::DoDataExchange(bool) { m_progress = GetDlgItem(IDC_INSTALL_PROGRESS); }
 
 BOOL CInstallPage::OnInitDialog() {
   CWizardPage::OnInitDialog();
-  m_pTitleFont = CreateTitleFont(m_hWnd);
-  ApplyTitleFont(IDC_INSTALL_TITLE, m_pTitleFont);
+  ApplyTitleFont(IDC_INSTALL_TITLE, m_font.Get());
   SetDlgItemText(IDC_INSTALL_TEST_PAGE, win::LoadStringResource(IDS_PRINT_TEST_PAGE));
   return TRUE;
-}
-
-BOOL CInstallPage::DestroyWindow() {
-  if (m_pTitleFont != nullptr) {
-    ::DeleteObject(m_pTitleFont);
-    m_pTitleFont = nullptr;
-  }
-  return CWizardPage::DestroyWindow();
 }
 
 bool CInstallPage::OnCommand(WORD id, WORD code, HWND) {
@@ -64,16 +53,15 @@ bool CInstallPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
 void CInstallPage::OnSetActive() { RunInstall(); }
 
 void CInstallPage::OnAfterNext() {
-  if (m_pSheet) m_pSheet->EnableButton(IDC_BACK, m_nResult != InstallResult::kSuccess);
+  // After the install: Finish, and Back to try again after a failure.
+  if (m_pSheet) {
+    m_pSheet->SetWizardButtons(CWizardDialog::kFinish |
+                               (m_nResult != InstallResult::kSuccess ? CWizardDialog::kBack : 0u));
+  }
 }
 
 int CInstallPage::OnWizardBack() {
-  if (m_pSheet) {
-    m_pSheet->EnableButton(IDC_BACK, TRUE);
-    m_pSheet->EnableButton(IDC_NEXT, TRUE);
-    m_pSheet->EnableButton(IDCANCEL, TRUE);
-    m_pSheet->EnableButton(IDC_FINISH, FALSE);
-  }
+  if (m_pSheet) m_pSheet->SetWizardButtons(CWizardDialog::kBack | CWizardDialog::kNext | CWizardDialog::kCancel);
   return 0;
 }
 
@@ -109,12 +97,8 @@ void CInstallPage::RunInstall() {
     ::SendMessageW(m_progress, PBM_SETSTEP, 1, 0);
     ::SendMessageW(m_progress, PBM_SETPOS, 0, 0);
   }
-  if (m_pSheet) {
-    m_pSheet->EnableButton(IDC_BACK, FALSE);
-    m_pSheet->EnableButton(IDC_NEXT, FALSE);
-    m_pSheet->EnableButton(IDCANCEL, FALSE);
-    m_pSheet->EnableButton(IDC_FINISH, FALSE);
-  }
+  // Nothing can be pressed while the install runs.
+  if (m_pSheet) m_pSheet->SetWizardButtons(0);
 
   m_nResult = InstallPrinter();
   m_bHasRun = true;
@@ -128,7 +112,7 @@ void CInstallPage::RunInstall() {
   } else {
     if (m_progress) ::SendMessageW(m_progress, PBM_SETPOS, 100, 0);
     const UINT messageId = MessageIdForResult(m_nResult);
-    if (m_nResult == InstallResult::kPowerCyclePrinter) SetupSettings.g_nModelQueryCount = 0;
+    if (m_nResult == InstallResult::kPowerCyclePrinter) m_settings.g_nModelQueryCount = 0;
     const std::wstring message = messageId != 0 ? win::LoadStringResource(messageId) : std::wstring();
     if (m_progress) ::SendMessageW(m_progress, PBM_SETPOS, 100, 0);
     ReportStep(win::LoadStringResource(IDS_INSTALL_FAILED), 0, TRUE);
@@ -143,7 +127,7 @@ InstallResult CInstallPage::InstallPrinter() {
   run.printersBefore.swap(m_arrPrintersBefore);
   run.printersAfter.swap(m_arrPrintersAfter);
   run.installedPrinter = m_strInstalledPrinter;
-  const InstallResult result = ::InstallPrinter(*this, run);
+  const InstallResult result = ::InstallPrinter(m_settings, m_settings, m_context, *this, run);
   m_arrPrintersBefore.swap(run.printersBefore);
   m_arrPrintersAfter.swap(run.printersAfter);
   m_strInstalledPrinter = run.installedPrinter;
@@ -177,7 +161,9 @@ void CInstallPage::CompleteProgress() {
   ::UpdateWindow(m_hWnd);
 }
 
-int CInstallPage::InstallHelperService() { return ::InstallHelperService(*this, m_strHelperFile, m_strServiceName); }
+int CInstallPage::InstallHelperService() {
+  return ::InstallHelperService(m_settings, m_settings, *this, m_strHelperFile, m_strServiceName);
+}
 
 void CInstallPage::OnEndSession() { EndInstallForSessionEnd(); }
 

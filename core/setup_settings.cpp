@@ -1,0 +1,17 @@
+#include "core/setup_settings.h"
+
+#include <utility>
+
+#include "package/package_inf.h"
+
+bool LoadPackageInfInto(CSetupSettings& settings, const std::wstring& programDirectory) {
+  bool readable = false;
+  InfModelInfo info = ParseInfModelLines(programDirectory + L"\\" + PackageInfFileName(), &readable);
+  if (!readable) return false;
+  // Taken over, not copied: an id may be the rest of a line many megabytes long.
+  settings.g_strUsbHardwareId = std::move(info.usbHardwareId);
+  settings.g_strLptHardwareId = std::move(info.lptHardwareId);
+  settings.g_strModelDesc = info.usbDescription;
+  settings.g_strDriverDesc = std::move(info.usbDescription);
+  return true;
+}
