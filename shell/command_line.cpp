@@ -4,16 +4,25 @@
 #include <shellapi.h>
 
 #include "win/handles.h"
+#include "win/newer_apis.h"
 
-std::vector<std::wstring> CommandLineWords() {
+namespace {
+
+const wchar_t kSetupLogFileName[] = L"KQSetup.log";
+
+}  // namespace
+
+std::vector<std::wstring> SplitCommandLine(const std::wstring& rawLine) {
   std::vector<std::wstring> words;
   int count = 0;
-  win::ScopedLocalMemory block(reinterpret_cast<HLOCAL>(::CommandLineToArgvW(::GetCommandLineW(), &count)));
+  win::ScopedLocalMemory block(reinterpret_cast<HLOCAL>(::CommandLineToArgvW(rawLine.c_str(), &count)));
   if (!block) return words;
   wchar_t** argv = static_cast<wchar_t**>(block.Get());
   for (int i = 0; i < count; ++i) words.emplace_back(argv[i] != nullptr ? argv[i] : L"");
   return words;
 }
+
+std::vector<std::wstring> CommandLineWords() { return SplitCommandLine(::GetCommandLineW()); }
 
 bool ReadCommandLine(const std::vector<std::wstring>& words, CommandLineOptions& options, std::wstring& offending) {
   if (!ParseCommandLine(words, options, offending)) return false;
@@ -32,10 +41,36 @@ bool ReadCommandLine(const std::vector<std::wstring>& words, CommandLineOptions&
   return true;
 }
 
+bool ReadRawCommandLine(const std::wstring& rawLine, std::vector<std::wstring>& words, CommandLineOptions& options,
+                        std::wstring& offending) {
+  words = SplitCommandLine(rawLine);
+  if (ReadCommandLine(words, options, offending)) return true;
+  if (CommandLineAsksForQuiet(rawLine)) options.quiet = true;
+  return false;
+}
+
+bool ReadProcessCommandLine(std::vector<std::wstring>& words, CommandLineOptions& options, std::wstring& offending) {
+  return ReadRawCommandLine(::GetCommandLineW(), words, options, offending);
+}
+
 std::wstring DefaultSetupLogPath() {
   wchar_t buffer[MAX_PATH + 1] = {};
   const DWORD length = ::GetTempPathW(MAX_PATH + 1, buffer);
-  std::wstring folder = length > 0 && length <= MAX_PATH ? std::wstring(buffer, length) : std::wstring(L"C:\\");
+  if (length == 0 || length > MAX_PATH) {
+    const std::wstring fallback = FallbackSetupLogPath();
+    if (!fallback.empty()) return fallback;
+    return std::wstring(L"C:\\") + kSetupLogFileName;
+  }
+  std::wstring folder(buffer, length);
   if (folder.back() != L'\\') folder += L'\\';
-  return folder + L"KQSetup.log";
+  return folder + kSetupLogFileName;
+}
+
+std::wstring FallbackSetupLogPath() {
+  // The system's shared Windows folder: under Terminal Services GetWindowsDirectoryW may be the
+  // user's private copy, whose Temp folder need not exist.
+  std::wstring windows = win::SystemWindowsDirectory();
+  if (windows.empty()) return std::wstring();
+  if (windows.back() != L'\\') windows += L'\\';
+  return windows + L"Temp\\" + kSetupLogFileName;
 }
