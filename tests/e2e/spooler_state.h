@@ -87,13 +87,21 @@ inline std::wstring ReadUtf8File(const std::wstring& path) {
   return text;
 }
 
-// The text of a setup log's last line, after its time.
+// The text of a setup log's line, after its time ("YYYY-MM-DD hh:mm:ss.mmm ") and the process id
+// ("[4242] ") that every line carries.
+inline std::wstring LogLineText(const std::wstring& line) {
+  std::wstring text = line.size() > 24 ? line.substr(24) : line;
+  const size_t close = text.find(L"] ");
+  if (!text.empty() && text[0] == L'[' && close != std::wstring::npos) text = text.substr(close + 2);
+  return text;
+}
+
+// The text of a setup log's last line.
 inline std::wstring LastLogLine(const std::wstring& log) {
   std::wstring text = log;
   while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r')) text.pop_back();
   const size_t start = text.find_last_of(L'\n');
-  const std::wstring line = start == std::wstring::npos ? text : text.substr(start + 1);
-  return line.size() > 24 ? line.substr(24) : line;
+  return LogLineText(start == std::wstring::npos ? text : text.substr(start + 1));
 }
 
 inline bool ServiceExists(const wchar_t* name) {

@@ -13,6 +13,9 @@
 #include "support/printui_log.h"
 #include "support/seed_records.h"
 
+// The version from the build's one place, as the log's first line names it.
+#include "kq_version.h"
+
 namespace e2e {
 namespace {
 
@@ -88,6 +91,20 @@ TEST_F(Unattended, AUsbInstallShowsNothingAndLogsTheRun) {
   EXPECT_EQ(log.find(L"message box"), std::wstring::npos) << Utf8(log);
   EXPECT_EQ(LastLogLine(log), L"exit code 0");
   EXPECT_EQ(log.find(L"\n"), log.find(L"\r\n") + 1) << "CRLF line ends";
+  // The run's first line names the computer, and every line carries the run's process id, so
+  // that runs of many PCs in one shared log can be told apart.
+  wchar_t computer[256] = {};
+  DWORD size = 256;
+  ASSERT_TRUE(::GetComputerNameW(computer, &size));
+  const std::wstring first = log.substr(1, log.find(L"\r\n") - 1);
+  EXPECT_EQ(LogLineText(first), std::wstring(L"===== KQSetup ") + KQ_VERSION_TEXT + L" on computer " + computer + L" =====")
+      << Utf8(first);
+  const std::wstring process = first.substr(24, first.find(L"] ") + 2 - 24);
+  ASSERT_EQ(process[0], L'[') << Utf8(first);
+  for (size_t line = 1; line < log.size(); line = log.find(L"\n", line) + 1) {
+    EXPECT_EQ(log.compare(line + 24, process.size(), process), 0) << Utf8(log.substr(line, 60));
+    if (log.find(L"\n", line) == std::wstring::npos) break;
+  }
 }
 
 // A run cut short (by a power failure, say) left our helper registered with automatic start: it
