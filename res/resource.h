@@ -9,11 +9,13 @@
 #define IDD_INSTALL_PAGE 205
 #define IDD_PRINT_TEST_PAGE 465
 
-// Banner bitmaps (24 bits, 160 x 310 pixels) for 96 DPI; at any other scale the pages draw their
-// banner at the size of its area (shell/banner_painter.h).
+// Banner bitmaps (24 bits), each drawn for four display scales: 160 x 310 pixels for 96 DPI under
+// these ids, and 1.25, 1.5 and 2 times that (120, 144 and 192 DPI) under id + 1000, + 2000 and
+// + 3000 (IDB_BANNER_SCALE_STEP): 1454 is the cable-guide banner for 120 DPI.
 #define IDB_BANNER_CABLE 454
 #define IDB_BANNER_DETECT 456
 #define IDB_BANNER_WELCOME 458
+#define IDB_BANNER_SCALE_STEP 1000
 
 // Payload: the helper service program
 #define IDR_HELPER_PAYLOAD 232
@@ -115,9 +117,3 @@
 // A second start while another installation runs (unattended, or in another session), told to a
 // person who started it without /S.
 #define IDS_ANOTHER_INSTALL_RUNNING 550
-// The entry in Programs and Features, and the removal's confirmation and outcome.
-#define IDS_UNINSTALL_DISPLAY_NAME 560
-#define IDS_UNINSTALL_CONFIRM 561
-#define IDS_UNINSTALL_DONE 562
-#define IDS_UNINSTALL_INCOMPLETE 563
-#define IDS_UNINSTALL_NOTHING 564
