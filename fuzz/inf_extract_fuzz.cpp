@@ -1,10 +1,12 @@
-// Runs the INF model-line extraction on arbitrary text and checks the shape of what it returns.
+// Runs the INF model-line extraction and the [Manufacturer] reader on arbitrary text and checks the
+// shape of what they return.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 
 #include "package/inf_model_core.h"
+#include "win/format_core.h"
 
 namespace {
 
@@ -29,6 +31,40 @@ void CheckLine(const std::wstring& text, const std::wstring& marker, const InfMa
   if (text.find(marker) == std::wstring::npos) Check(line.id.empty() && line.description.empty());
 }
 
+// The reader's limits hold, and a models section chosen for any machine is one the INF fills and
+// one an entry leads to.
+void CheckPackageModels(const std::wstring& text) {
+  const InfPackageModels package = ReadInfPackageModels(text);
+  Check(package.entries.size() <= kMaxInfManufacturerEntries);
+  Check(package.hasManufacturerSection || package.entries.empty());
+  for (const InfManufacturerEntry& entry : package.entries) {
+    Check(!entry.modelsSection.empty());
+    Check(entry.decorations.size() <= kMaxInfDecorationsPerEntry);
+    for (const InfTargetDecoration& decoration : entry.decorations) {
+      Check(!decoration.text.empty());
+      Check(decoration.understood || !decoration.hasVersion);
+    }
+  }
+  Check(!DescribeInfDecorations(package).empty());
+  const WindowsVersion versions[] = {{5, 0, 2195}, {6, 1, 7601}, {10, 0, 0}, {10, 0, 26100}};
+  for (Machine machine : {Machine::kX86, Machine::kX64, Machine::kArm64}) {
+    for (const WindowsVersion& version : versions) {
+      const InfModelsChoice choice = ChooseInfModels(package, machine, version);
+      if (choice.verdict != InfModelsVerdict::kServed) {
+        Check(choice.section.empty());
+        continue;
+      }
+      Check(package.filledModelsSections.count(ToUpperAscii(choice.section)) == 1);
+      bool named = false;
+      for (const InfManufacturerEntry& entry : package.entries) {
+        named = named || ToUpperAscii(choice.section).compare(0, entry.modelsSection.size(),
+                                                               ToUpperAscii(entry.modelsSection)) == 0;
+      }
+      Check(named);
+    }
+  }
+}
+
 }  // namespace
 
 // The first byte gives the length of a custom marker taken from the following bytes; the rest is
@@ -50,5 +86,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const InfModelInfo info = ParseInfModelText(text);
   Check(info.usbHardwareId == ExtractInfMarkerLine(text, kInfUsbMarker).id);
   Check(info.lptHardwareId == ExtractInfMarkerLine(text, kInfLptMarker).id);
+
+  CheckPackageModels(text);
   return 0;
 }
