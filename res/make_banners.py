@@ -1,15 +1,16 @@
 #!/usr/bin/env python3
 """Draws the three wizard banners (24-bit BMP) from code, so that the same repository always yields
-the same bytes, once for each display scale the program picks from: 160 x 310 pixels at 96 DPI and
-1.25, 1.5 and 2 times that. Each size is drawn, not stretched from another, so that its edges stay
-sharp. Writes banner<id>-<dpi>.bmp. Usage: make_banners.py OUTPUT_DIR"""
+the same bytes: 160 x 310 pixels at 96 DPI, the bitmaps the dialog templates name. At any other
+display scale the program draws its banners itself, at the exact size of their area
+(shell/banner_painter_core.cpp, a port of this drawing); the host tests compare its pixels with
+this script's at the other DPIs given here. Writes banner<id>-<dpi>.bmp.
+Usage: make_banners.py OUTPUT_DIR [DPI ...]   (96 alone by default)"""
 import math
 import os
 import struct
 import sys
 
 BASE_W, BASE_H = 160, 310
-DPIS = (96, 120, 144, 192)
 
 
 def blend(a, b, t):
@@ -126,9 +127,10 @@ def detection(dpi):
 
 def main():
     out = sys.argv[1] if len(sys.argv) > 1 else "."
+    dpis = [int(arg) for arg in sys.argv[2:]] or [96]
     os.makedirs(out, exist_ok=True)
     for banner_id, draw in ((458, welcome), (454, cable_guide), (456, detection)):
-        for dpi in DPIS:
+        for dpi in dpis:
             draw(dpi).write(os.path.join(out, "banner%d-%d.bmp" % (banner_id, dpi)))
 
 
