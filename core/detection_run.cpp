@@ -92,13 +92,26 @@ Identification IdentifyPrinterOnUsb(const CPackageSettings& package, CRunChoice&
   return result;
 }
 
+bool FindSeriesUsbPrinter(UsbPortRecord& printer) {
+  std::vector<UsbPortRecord> records;
+  ReadUsbPortRecords(records);
+  for (const UsbPortRecord& record : records) {
+    if (!IsAcceptedUsbInstanceId(record.instancePath)) continue;
+    printer = record;
+    return true;
+  }
+  return false;
+}
+
 std::wstring FindSeriesUsbPort() {
-  const std::vector<std::wstring> ports = SeriesUsbPorts();
-  return ports.empty() ? std::wstring() : ports.front();
+  UsbPortRecord printer;
+  return FindSeriesUsbPrinter(printer) ? printer.port : std::wstring();
 }
 
 DetectionOutcome RunDetection(const CPackageSettings& package, CRunChoice& run, IDetectionReporter& reporter) {
   DetectionOutcome outcome = {false, 0};
+  run.g_strPortName.clear();
+  run.g_strModelDesc.clear();
   win::Log(L"detection: watching for a USB printer for up to 3 seconds");
   const DWORD start = ::GetTickCount();
   bool enumerated = false;

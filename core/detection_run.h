@@ -9,6 +9,7 @@
 #include <string>
 
 #include "core/setup_settings.h"
+#include "device/printer_records.h"
 
 class IDetectionReporter {
  public:
@@ -35,8 +36,9 @@ const wchar_t* DescribeIdentification(Identification result);
 // run's model description, printer name (always cleaned) and port.
 Identification IdentifyPrinterOnUsb(const CPackageSettings& package, CRunChoice& run);
 
-// The port ("USB001") of the first printer of the series the USB printing service lists now;
-// empty when it lists none.
+// The first printer of the series the USB printing service lists now; false when it lists none.
+bool FindSeriesUsbPrinter(UsbPortRecord& printer);
+// Its port ("USB001"); empty when there is none.
 std::wstring FindSeriesUsbPort();
 
 struct DetectionOutcome {
@@ -46,5 +48,7 @@ struct DetectionOutcome {
 
 // Runs the detection: `run.g_strPrinterName` ends as the name to propose (the identified
 // printer's, else the one parallel-port printer's model, else the INF's model), and
-// g_strModelDesc, g_strPortName and g_nModelQueryCount as the identification leaves them.
+// g_strModelDesc, g_strPortName and g_nModelQueryCount as the identification leaves them. Each run
+// starts from no port and no model: what an earlier run found may be gone (unplugged), and an
+// install must never go onto a port that detection no longer sees.
 DetectionOutcome RunDetection(const CPackageSettings& package, CRunChoice& run, IDetectionReporter& reporter);

@@ -16,6 +16,9 @@ unsigned int MessageIdForResult(InstallResult result) {
     case InstallResult::kAddDriverFailed: return IDS_ADD_DRIVER_FAILED;
     case InstallResult::kAddPrinterFailed: return IDS_ADD_PRINTER_FAILED;
     case InstallResult::kSystemTooOld: return IDS_OS_TOO_OLD;
+    case InstallResult::kDriverCommandTimedOut: return IDS_UNKNOWN_INSTALL_ERROR;
+    case InstallResult::kNewerDriverInstalled: return IDS_UNKNOWN_INSTALL_ERROR;
+    case InstallResult::kQueueNotUpdated: return IDS_UNKNOWN_INSTALL_ERROR;
   }
   return 0;
 }
@@ -34,6 +37,9 @@ const wchar_t* DescribeResult(InstallResult result) {
     case InstallResult::kAddDriverFailed: return L"the driver could not be added";
     case InstallResult::kAddPrinterFailed: return L"the printer could not be added";
     case InstallResult::kSystemTooOld: return L"the system is older than Windows 2000";
+    case InstallResult::kDriverCommandTimedOut: return L"the driver install did not end within the time limit";
+    case InstallResult::kNewerDriverInstalled: return L"a newer driver is installed than the package brings";
+    case InstallResult::kQueueNotUpdated: return L"the printer could not be pointed at its port";
   }
   return L"unknown result";
 }
@@ -43,6 +49,7 @@ ExitCode ExitCodeForResult(InstallResult result) {
     case InstallResult::kSuccess: return kExitSuccess;
     case InstallResult::kNoUsbPrinter: return kExitNoDevice;
     case InstallResult::kSystemTooOld: return kExitOldWindows;
+    case InstallResult::kNewerDriverInstalled: return kExitNewerVersionInstalled;
     default: return kExitInstallFailed;
   }
 }

@@ -16,6 +16,9 @@ enum class InstallResult : int {
   kAddDriverFailed = 60,      // no step yields it
   kAddPrinterFailed = 70,     // no step yields it
   kSystemTooOld = 100,        // older than Windows 2000
+  kDriverCommandTimedOut = 110,  // unattended: the driver command did not end within the time limit
+  kNewerDriverInstalled = 120,   // an update whose package is older than the installed driver
+  kQueueNotUpdated = 130,        // an update that could not point the queue at the printer's port
 };
 
 // The string-table text the install page shows for a result; 0 for a result without one.
@@ -34,6 +37,8 @@ enum ExitCode : unsigned long {
   kExitInstallFailed = 1603,     // ERROR_INSTALL_FAILURE
   kExitAlreadyRunning = 1618,    // ERROR_INSTALL_ALREADY_RUNNING: "retry later"
   kExitPackageMissing = 1619,    // ERROR_INSTALL_PACKAGE_OPEN_FAILED
+  kExitNotInstalled = 1605,      // ERROR_UNKNOWN_PRODUCT: a removal found nothing of ours
+  kExitNewerVersionInstalled = 1638,  // ERROR_PRODUCT_VERSION: a newer driver is installed
   kExitBadCommandLine = 1639,    // ERROR_INVALID_COMMAND_LINE
 };
 

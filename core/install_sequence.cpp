@@ -4,12 +4,16 @@
 #include "core/install_decisions_core.h"
 #include "device/device_records_writer.h"
 #include "device/printer_records.h"
+#include "install/active_setup.h"
 #include "install/driver_commands.h"
+#include "install/install_record.h"
+#include "install/printer_queue.h"
 #include "install/printer_list.h"
 #include "install/service_control.h"
 #include "package/payload.h"
 #include "res/resource.h"
 #include "win/app.h"
+#include "win/format_core.h"
 #include "win/message_loop.h"
 #include "win/setup_log.h"
 
@@ -32,15 +36,35 @@ std::wstring JoinedNames(const std::vector<std::wstring>& names) {
 
 // The port of a USB install: the one detection found, or, when detection found none (the
 // printer was switched on after it), the port of the first printer of the series the records list
-// now. Empty when no printer of the series is attached: another maker's printer alone must never
-// get our driver.
+// now, whose description is then its model. Empty when no printer of the series is attached:
+// another maker's printer alone must never get our driver.
 std::wstring UsbInstallPort(CRunChoice& choice) {
   if (!choice.g_strPortName.empty()) return choice.g_strPortName;
-  const std::wstring port = FindSeriesUsbPort();
-  win::Log(L"install: detection found no port; the records now name %s",
-           port.empty() ? std::wstring(L"no printer of the series") : port);
-  if (!port.empty()) choice.g_strPortName = port;
-  return port;
+  UsbPortRecord printer;
+  if (!FindSeriesUsbPrinter(printer)) {
+    win::Log(L"install: detection found no port; the records now name no printer of the series");
+    return std::wstring();
+  }
+  win::Log(L"install: detection found no port; the records now name %s (\"%s\")", printer.port, printer.description);
+  choice.g_strPortName = printer.port;
+  if (choice.g_strModelDesc.empty()) choice.g_strModelDesc = printer.description;
+  return printer.port;
+}
+
+// Makes the new printer the default printer: the running account's own at once, every user's at
+// their next logon. Under the local system account the first is nobody's: the log says so plainly.
+void MakeDefaultPrinter(const CRunChoice& choice, const InstallContext& context, const std::wstring& printer,
+                        const std::wstring& port) {
+  if (!context.setDefault) {
+    win::Log(L"default printer: left as it is for every user (/nodefault)");
+    return;
+  }
+  const std::wstring entry = MakeDefaultPrinterEntry(choice.g_ePortType, printer, port);
+  const BOOL written = ::WriteProfileStringW(L"windows", L"device", entry.c_str());
+  win::Log(L"new printer \"%s\"; default printer entry \"%s\" %s%s", printer, entry,
+           written ? L"written" : L"could not be written",
+           context.systemAccount ? L" for the local system account, whose default printer is nobody's" : L"");
+  RegisterDefaultPrinterForEveryUser(printer, !context.systemAccount && written);
 }
 
 }  // namespace
@@ -84,10 +108,12 @@ InstallResult InstallPrinter(const CPackageSettings& package, CRunChoice& choice
   driver.packageName = package.g_strPackageName;
   driver.port = port;
   driver.driverDesc = package.g_strDriverDesc;
-  if (InstallDriver(driver, context.unattended) == 0) {
+  const DriverCommand command = InstallDriver(driver, context.unattended, context.driverTimeoutMs);
+  if (command == DriverCommand::kNotFormed) {
     win::Log(L"install: the program folder is too long for the driver command; nothing was run");
     return InstallResult::kUnknownError;
   }
+  if (command == DriverCommand::kTimedOut) return InstallResult::kDriverCommandTimedOut;
 
   reporter.ReportStep(win::LoadStringResource(IDS_STEP_ADD_PRINTER), kStepsPerText);
   // A spooler that stopped answering (it restarts after a driver install goes wrong) lists no
@@ -98,10 +124,7 @@ InstallResult InstallPrinter(const CPackageSettings& package, CRunChoice& choice
 
   const std::wstring newPrinter = FindNewPrinter(run.printersBefore, run.printersAfter, choice.g_strPrinterName);
   if (!newPrinter.empty()) {
-    const std::wstring entry = MakeDefaultPrinterEntry(choice.g_ePortType, newPrinter, port);
-    const BOOL written = ::WriteProfileStringW(L"windows", L"device", entry.c_str());
-    win::Log(L"new printer \"%s\"; default printer entry \"%s\" %s", newPrinter, entry,
-             written ? L"written" : L"could not be written");
+    MakeDefaultPrinter(choice, context, newPrinter, port);
     run.installedPrinter = newPrinter;
     reporter.ShowInstalledPrinter(newPrinter);
   } else {
@@ -111,6 +134,104 @@ InstallResult InstallPrinter(const CPackageSettings& package, CRunChoice& choice
   reporter.CompleteProgress();
   // Programs that watch for a new default printer look at the "windows" section; a program that
   // does not answer holds the wizard up for a second at most.
+  DWORD_PTR ignored = 0;
+  ::SendMessageTimeoutW(HWND_BROADCAST, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(L"windows"),
+                        SMTO_ABORTIFHUNG | SMTO_NORMAL, 1000, &ignored);
+  return InstallResult::kSuccess;
+}
+
+bool FindOurInstalledQueue(const CPackageSettings& package, const std::wstring& name, InstalledQueue& recorded,
+                           PrinterQueue& now) {
+  InstallRecord record;
+  if (!ReadInstallRecord(record)) return false;
+  for (const InstalledQueue& queue : record.queues) {
+    if (!EqualsIgnoreAsciiCase(queue.name, name)) continue;
+    if (!FindPrinterQueue(queue.name, now)) {
+      win::Log(L"update: the record names \"%s\", which is gone: a new queue is installed", queue.name);
+      return false;
+    }
+    // A queue that now uses another driver (another maker's, or the user's choice) is not ours to
+    // change: the run installs one of its own beside it.
+    if (now.driver != package.g_strDriverDesc || now.driver != queue.driver) {
+      win::Log(L"update: \"%s\" uses the driver \"%s\" now, not ours: left alone", now.name, now.driver);
+      return false;
+    }
+    recorded = queue;
+    return true;
+  }
+  return false;
+}
+
+InstallResult UpdatePrinter(const CPackageSettings& package, CRunChoice& choice, const InstallContext& context,
+                            IInstallReporter& reporter, const InstalledQueue& recorded, const PrinterQueue& now,
+                            InstallRun& run) {
+  win::Log(L"update: \"%s\" on %s with the driver \"%s\" %s was installed by this program on %s", now.name, now.port,
+           now.driver, recorded.driverVersion, recorded.installed);
+  if (context.osMajorVersion < 5) return InstallResult::kSystemTooOld;
+  run.installedPrinter.clear();
+
+  // Windows Installer refuses to put an older version over a newer one; so does the update.
+  const DriverVersion installed = ParseStoredDriverVersion(recorded.driverVersion);
+  if (installed.valid && package.g_driverVer.valid && CompareDriverVersions(package.g_driverVer, installed) < 0) {
+    if (!context.allowDowngrade) {
+      win::Log(L"update: the package's driver %s is older than the installed %s: refused (/force allows it)",
+               package.g_driverVer.VersionText(), installed.VersionText());
+      return InstallResult::kNewerDriverInstalled;
+    }
+    win::Log(L"update: the package's driver %s is older than the installed %s: /force", package.g_driverVer.VersionText(),
+             installed.VersionText());
+  }
+
+  std::wstring port = L"LPT1:";
+  reporter.HideTarget();
+  if (choice.g_ePortType == Connection::kUsb) {
+    if (!IsPrinterUsbEnumerated()) {
+      win::Log(L"update: the USB printing service lists no device");
+      return InstallResult::kNoUsbPrinter;
+    }
+    port = UsbInstallPort(choice);
+    if (port.empty()) return InstallResult::kNoUsbPrinter;
+  }
+  reporter.ShowTarget(now.name, port, package.g_strDriverDesc);
+  reporter.ReportStep(win::LoadStringResource(IDS_STEP_ADD_DRIVER), kStepsPerText);
+
+  DriverInstall driver;
+  driver.packageDirectory = context.packageDirectory;
+  driver.packageName = package.g_strPackageName;
+  driver.driverDesc = package.g_strDriverDesc;
+  const DriverCommand command = InstallDriverOnly(driver, context.unattended, context.driverTimeoutMs);
+  if (command == DriverCommand::kNotFormed) {
+    win::Log(L"update: the program folder is too long for the driver command; nothing was run");
+    return InstallResult::kUnknownError;
+  }
+  if (command == DriverCommand::kTimedOut) return InstallResult::kDriverCommandTimedOut;
+  // The driver is the package's again, under its name: a queue that has lost it has not been updated.
+  PrinterQueue after;
+  if (!FindPrinterQueue(now.name, after) || after.driver != package.g_strDriverDesc) {
+    win::Log(L"update: \"%s\" is gone or lost its driver after the driver install", now.name);
+    return InstallResult::kUnknownError;
+  }
+
+  if (!EqualsIgnoreAsciiCase(after.port, port)) {
+    DWORD error = ERROR_SUCCESS;
+    if (!SetPrinterQueuePort(now.name, port, error)) {
+      win::Log(L"update: \"%s\" could not be pointed at %s, error %d", now.name, port, error);
+      return InstallResult::kQueueNotUpdated;
+    }
+  }
+  reporter.ReportStep(win::LoadStringResource(IDS_STEP_ADD_PRINTER), kStepsPerText);
+  MakeDefaultPrinter(choice, context, now.name, port);
+  run.installedPrinter = now.name;
+  reporter.ShowInstalledPrinter(now.name);
+  const std::wstring portChange =
+      EqualsIgnoreAsciiCase(now.port, port) ? L"port " + port + L" (unchanged)" : L"port " + now.port + L" -> " + port;
+  const std::wstring versionChange =
+      installed.valid && CompareDriverVersions(installed, package.g_driverVer) == 0
+          ? L"driver version " + installed.VersionText() + L" (unchanged)"
+          : L"driver version " + (installed.valid ? installed.VersionText() : std::wstring(L"unknown")) + L" -> " +
+                (package.g_driverVer.valid ? package.g_driverVer.VersionText() : std::wstring(L"unknown"));
+  win::Log(L"updated \"%s\": %s, %s; its name and settings kept", now.name, portChange, versionChange);
+  reporter.CompleteProgress();
   DWORD_PTR ignored = 0;
   ::SendMessageTimeoutW(HWND_BROADCAST, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(L"windows"),
                         SMTO_ABORTIFHUNG | SMTO_NORMAL, 1000, &ignored);
@@ -130,7 +251,10 @@ std::wstring HelperNotRunReason(const HelperRunResult& run) {
 }  // namespace
 
 int InstallHelperService(const CPackageSettings& package, const CRunChoice& choice, IInstallReporter& reporter,
-                         const std::wstring& helperFile, const std::wstring& serviceName) {
+                         const std::wstring& helperFile, const std::wstring& serviceName, HelperOutcome* outcome) {
+  HelperOutcome ignoredOutcome;
+  HelperOutcome& done = outcome != nullptr ? *outcome : ignoredOutcome;
+  done = HelperOutcome();
   const std::wstring caption = win::FormatResource(IDS_HELPER_CAPTION, choice.g_strPrinterName);
   DeviceRecordValues records;
   records.providerName = package.g_strProviderName;
@@ -140,10 +264,10 @@ int InstallHelperService(const CPackageSettings& package, const CRunChoice& choi
   records.printerSuffix = package.g_strPrinterSuffix;
   if (choice.g_ePortType == Connection::kLpt) {
     records.hardwareId = package.g_strLptHardwareId;
-    WriteLptPrinterRecords(records);
+    done.records = WriteLptPrinterRecords(records);
   } else {
     records.hardwareId = package.g_strUsbHardwareId;
-    WritePrinterUsbRecords(records);
+    done.records = WritePrinterUsbRecords(records);
   }
   const std::wstring path = GetHelperServicePath(helperFile);
   // A helper of ours left running by a run that was cut short holds its program file: stopped and
@@ -159,6 +283,7 @@ int InstallHelperService(const CPackageSettings& package, const CRunChoice& choi
     return 0;
   }
   win::Log(L"helper program: %s in place", path);
+  done.helperProgram = path;
   // On a thread of its own: starting a service waits for its process, and the run pauses twice for
   // a second; the window keeps answering meanwhile.
   HelperRunResult run = {HelperRun::kNotStarted, ERROR_NOT_ENOUGH_MEMORY};
@@ -170,6 +295,7 @@ int InstallHelperService(const CPackageSettings& package, const CRunChoice& choi
     }
   });
   win::Log(L"helper service: %s", DescribeHelperRun(run.outcome));
+  done.ran = run.outcome == HelperRun::kRan;
   if (run.outcome == HelperRun::kRan) return 1;
   if (run.outcome == HelperRun::kAbandoned) return 0;  // nobody is left to read a message
   // The printer works, but its device records were not moved (or the service stays): say so,

@@ -12,6 +12,9 @@
 
 #include "core/install_result_core.h"
 #include "core/setup_settings.h"
+#include "device/device_records_writer.h"
+#include "install/install_record.h"
+#include "install/printer_queue.h"
 
 // The helper program's file name and the service it runs as.
 extern const wchar_t kHelperFileName[];     // "PHelper.exe"
@@ -43,6 +46,15 @@ struct InstallContext {
   std::wstring packageDirectory;
   // Nobody is there: the system's installer is asked to show nothing (/q), its window is hidden.
   bool unattended = false;
+  // How long the driver command may run before it is ended (INFINITE: as long as it takes, for a
+  // person who sees what it asks).
+  DWORD driverTimeoutMs = INFINITE;
+  // Make the new printer the default printer (/nodefault leaves every default printer as it is).
+  bool setDefault = true;
+  // The run is the local system account (a deployment tool's): its own default printer is nobody's.
+  bool systemAccount = false;
+  // An update may put an older package's driver over a newer one (/force).
+  bool allowDowngrade = false;
 };
 
 // What one run of the sequence learns. The lists are filled afresh by each run.
@@ -59,11 +71,34 @@ struct InstallRun {
 InstallResult InstallPrinter(const CPackageSettings& package, CRunChoice& choice, const InstallContext& context,
                              IInstallReporter& reporter, InstallRun& run);
 
+// What the helper step wrote, for the record of the install.
+struct HelperOutcome {
+  DeviceRecordsWritten records;
+  std::wstring helperProgram;  // the helper program's full path; empty when it was not written
+  bool ran = false;
+};
+
 // After a successful install: writes the device records, the helper program, and runs it once as
 // the service `serviceName`. Returns nonzero when the helper ran; when it did not, the person has
-// been told why (the printer works all the same).
+// been told why (the printer works all the same). `outcome`, when given, receives what was written.
 int InstallHelperService(const CPackageSettings& package, const CRunChoice& choice, IInstallReporter& reporter,
-                         const std::wstring& helperFile, const std::wstring& serviceName);
+                         const std::wstring& helperFile, const std::wstring& serviceName,
+                         HelperOutcome* outcome = nullptr);
+
+// A queue an earlier install of ours made under `name` (the name the run would give it, before any
+// copy suffix) that is still ours: the record names it, and it still uses the package's driver.
+// Then the run updates it instead of adding a copy. False otherwise (also when the name is another
+// maker's printer, which keeps today's rule: a name with the copy suffix).
+bool FindOurInstalledQueue(const CPackageSettings& package, const std::wstring& name, InstalledQueue& recorded,
+                           PrinterQueue& now);
+
+// Updates that queue: the driver installed again from the package (a newer package brings a newer
+// driver; an older one is refused unless the context allows it), the queue pointed at the port
+// detection found now (a printer moved to another socket works again), its name and settings kept,
+// and made the default printer. `run.installedPrinter` names the queue afterwards.
+InstallResult UpdatePrinter(const CPackageSettings& package, CRunChoice& choice, const InstallContext& context,
+                            IInstallReporter& reporter, const InstalledQueue& recorded, const PrinterQueue& now,
+                            InstallRun& run);
 
 // The session is ending while the install runs: the helper service must not stay registered.
 void EndInstallForSessionEnd();

@@ -5,9 +5,10 @@
 #include "package/package_inf.h"
 
 bool LoadPackageInfInto(CSetupSettings& settings, const std::wstring& programDirectory) {
-  bool readable = false;
-  InfModelInfo info = ParseInfModelLines(programDirectory + L"\\" + PackageInfFileName(), &readable);
-  if (!readable) return false;
+  std::wstring text;
+  if (!ReadInfText(programDirectory + L"\\" + PackageInfFileName(), text)) return false;
+  InfModelInfo info = ParseInfModelText(text);
+  settings.g_driverVer = ReadDriverVer(text);
   // Taken over, not copied: an id may be the rest of a line many megabytes long.
   settings.g_strUsbHardwareId = std::move(info.usbHardwareId);
   settings.g_strLptHardwareId = std::move(info.lptHardwareId);

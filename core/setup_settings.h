@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "package/inf_version_core.h"
+
 // How the printer is attached.
 enum class Connection { kUsb, kLpt };
 
@@ -25,6 +27,9 @@ struct CPackageSettings {
   std::wstring g_strDriverDesc;
   std::wstring g_strLptHardwareId;
   std::wstring g_strUsbHardwareId;
+  // The package's DriverVer: what Programs and Features shows, and what tells an update from a
+  // downgrade.
+  DriverVersion g_driverVer;
 
   // The fixed values that start-up assigns before the INF is read.
   void AssignFixedValues();
@@ -49,8 +54,8 @@ struct CRunChoice {
 // The one record start-up creates.
 struct CSetupSettings : CPackageSettings, CRunChoice {};
 
-// Fills the package's hardware ids and model (g_strUsbHardwareId, g_strLptHardwareId,
-// g_strDriverDesc, and the run's first g_strModelDesc) from `programDirectory`\KQPRINTER.INF.
+// Fills the package's hardware ids, model and version (g_strUsbHardwareId, g_strLptHardwareId,
+// g_strDriverDesc, g_driverVer, and the run's first g_strModelDesc) from `programDirectory`\KQPRINTER.INF.
 // Returns false, leaving the settings alone, when that file is missing or unreadable (including
 // longer than any INF can be); the caller tells the user.
 bool LoadPackageInfInto(CSetupSettings& settings, const std::wstring& programDirectory);

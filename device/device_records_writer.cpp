@@ -136,3 +136,68 @@ DeviceRecordsWritten WriteLptPrinterRecords(const DeviceRecordValues& values) {
   written.deviceKey = deviceKeyPath;
   return written;
 }
+
+namespace {
+
+// The side values' names (see UsbSideValues and LptSideValues).
+const wchar_t* const kSideValueNames[] = {L"_ToPath",     L"_UpdateMode", L"_BrandSeries", L"_DeviceDesc", L"_ConfigFlags",
+                                          L"_ClassGUID",  L"_Driver",     L"_Class",       L"_Mfg"};
+
+std::wstring TextOf(CRegistryKey& key, const wchar_t* name) {
+  std::wstring text;
+  key.GetStringValue(name, text);
+  return text;
+}
+
+// The instances of a device below `deviceKey` whose "Driver" names `driverReference`.
+bool RemoveDriverReferences(const std::wstring& deviceKey, const std::wstring& driverReference) {
+  CRegistryKey device(HKEY_LOCAL_MACHINE, kSearchAccess);
+  if (!device.OpenSubKey(deviceKey, 0)) return true;
+  bool removed = true;
+  for (const std::wstring& name : CRegistryKey::SubKeyNames(device.GetKey())) {
+    CRegistryKey instance(HKEY_LOCAL_MACHINE, kWriteAccess);
+    if (!instance.OpenSubKey(deviceKey + L"\\" + name, 0)) continue;
+    if (!EqualsIgnoreAsciiCase(TextOf(instance, L"Driver"), driverReference)) continue;
+    if (instance.DeleteValue(L"Driver")) {
+      win::Log(L"device records: removed the driver reference of %s\\%s", deviceKey, name);
+    } else {
+      removed = false;
+    }
+  }
+  return removed;
+}
+
+}  // namespace
+
+bool RemoveDeviceRecords(const std::wstring& driverKey, const std::wstring& deviceKey, const std::wstring& providerName,
+                         const std::wstring& driverDesc) {
+  bool removed = true;
+  const std::wstring classPrefix = kPrinterClassKeyPath + L"\\";
+  const bool ourClassSubkey = driverKey.size() > classPrefix.size() && EqualsIgnoreAsciiCase(driverKey.substr(0, classPrefix.size()), classPrefix);
+  if (ourClassSubkey) {
+    CRegistryKey driver(HKEY_LOCAL_MACHINE, kSearchAccess);
+    if (driver.OpenSubKey(driverKey, 0)) {
+      const bool ours = TextOf(driver, L"ProviderName") == providerName && TextOf(driver, L"DriverDesc") == driverDesc;
+      driver.AttachKey(nullptr);
+      if (!ours) {
+        win::Log(L"device records: %s names another driver now: left alone", driverKey);
+      } else if (CRegistryKey::DeleteTree(HKEY_LOCAL_MACHINE, driverKey, 0)) {
+        win::Log(L"device records: removed %s", driverKey);
+      } else {
+        win::Log(L"device records: %s could not be removed", driverKey);
+        removed = false;
+      }
+    }
+    if (!deviceKey.empty()) {
+      const std::wstring reference = std::wstring(kPrinterClassGuidText) + L"\\" + driverKey.substr(classPrefix.size());
+      removed = RemoveDriverReferences(deviceKey, reference) && removed;
+    }
+  }
+  CRegistryKey classKey(HKEY_LOCAL_MACHINE, kWriteAccess);
+  if (!deviceKey.empty() && classKey.OpenSubKey(kPrinterClassKeyPath, 0) &&
+      EqualsIgnoreAsciiCase(TextOf(classKey, L"_ToPath"), deviceKey)) {
+    for (const wchar_t* name : kSideValueNames) classKey.DeleteValue(name);
+    win::Log(L"device records: removed the side values for %s, which the helper had not moved", deviceKey);
+  }
+  return removed;
+}

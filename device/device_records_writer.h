@@ -25,3 +25,12 @@ struct DeviceRecordsWritten {
 
 DeviceRecordsWritten WritePrinterUsbRecords(const DeviceRecordValues& values);
 DeviceRecordsWritten WriteLptPrinterRecords(const DeviceRecordValues& values);
+
+// Removes what the writers above wrote for an installed printer, as far as it is still ours: the
+// driver subkey `driverKey` when it still names `providerName` and `driverDesc`; the side values in
+// the printer class key when they still point at `deviceKey` (the helper did not run); and below
+// `deviceKey`, the "Driver" value of each instance that still points at that driver subkey, so that
+// no device names a driver that is gone. Everything else in a device's key is the system's own
+// description of the device and stays. False when something of ours could not be removed.
+bool RemoveDeviceRecords(const std::wstring& driverKey, const std::wstring& deviceKey, const std::wstring& providerName,
+                         const std::wstring& driverDesc);

@@ -51,11 +51,11 @@ HANDLE StartProcess(const Rundll32Launch& launch, std::vector<wchar_t>& paramete
 
 }  // namespace
 
-bool RunRundll32(const std::wstring& parameters, bool hidden) {
+CommandRun RunRundll32(const std::wstring& parameters, bool hidden, DWORD timeoutMs) {
   const Rundll32Launch launch = win::NativeRundll32();
   if (launch.path.empty()) {
     win::Log(L"rundll32: the system's folder is unknown; nothing was run");
-    return false;
+    return CommandRun::kNotStarted;
   }
   win::Log(L"rundll32: %s%s%s", launch.path, parameters,
            launch.withoutRedirection ? L" (started with the WOW64 file-system redirection off: no Sysnative)" : L"");
@@ -67,25 +67,54 @@ bool RunRundll32(const std::wstring& parameters, bool hidden) {
   win::ScopedHandle process(StartProcess(launch, buffer, hidden, error));
   if (!process) {
     win::Log(L"rundll32: could not be started, error %d", static_cast<unsigned long>(error));
-    return false;
+    return CommandRun::kNotStarted;
   }
-  win::WaitHandlingMessages(process.Get());
+  if (!win::WaitHandlingMessages(process.Get(), timeoutMs) && timeoutMs != INFINITE) {
+    // Whatever it waits for (a question of the system's that nobody sees), it gets no answer.
+    const BOOL ended = ::TerminateProcess(process.Get(), ERROR_TIMEOUT);
+    const DWORD endError = ended ? ERROR_SUCCESS : ::GetLastError();
+    ::WaitForSingleObject(process.Get(), 5000);
+    win::Log(L"rundll32: still running after %d s, the time limit: %s", static_cast<unsigned long>(timeoutMs / 1000),
+             ended ? std::wstring(L"ended")
+                   : L"could not be ended, error " + win::DecimalText(endError));
+    return CommandRun::kTimedOut;
+  }
   DWORD exitCode = 0;
   if (!::GetExitCodeProcess(process.Get(), &exitCode)) exitCode = ::GetLastError();
   win::Log(L"rundll32: ended with exit code %d after %d ms", static_cast<unsigned long>(exitCode),
            static_cast<unsigned long>(::GetTickCount() - start));
-  return true;
+  return CommandRun::kEnded;
 }
 
-int InstallDriver(const DriverInstall& driver, bool unattended) {
+namespace {
+
+DriverCommand RunDriverCommand(std::wstring parameters, bool unattended, DWORD timeoutMs) {
+  if (unattended) parameters += L" /q";
+  switch (RunRundll32(parameters, unattended, timeoutMs)) {
+    case CommandRun::kEnded: return DriverCommand::kRan;
+    case CommandRun::kNotStarted: return DriverCommand::kNotStarted;
+    case CommandRun::kTimedOut: return DriverCommand::kTimedOut;
+  }
+  return DriverCommand::kNotStarted;
+}
+
+}  // namespace
+
+DriverCommand InstallDriver(const DriverInstall& driver, bool unattended, DWORD timeoutMs) {
   std::wstring parameters;
   if (!BuildDriverInstallParameters(driver.printerName, driver.packageDirectory, driver.packageName, driver.port,
                                     driver.driverDesc, parameters)) {
-    return 0;
+    return DriverCommand::kNotFormed;
   }
-  if (unattended) parameters += L" /q";
-  RunRundll32(parameters, unattended);
-  return 1;
+  return RunDriverCommand(parameters, unattended, timeoutMs);
+}
+
+DriverCommand InstallDriverOnly(const DriverInstall& driver, bool unattended, DWORD timeoutMs) {
+  std::wstring parameters;
+  if (!BuildDriverOnlyParameters(driver.packageDirectory, driver.packageName, driver.driverDesc, parameters)) {
+    return DriverCommand::kNotFormed;
+  }
+  return RunDriverCommand(parameters, unattended, timeoutMs);
 }
 
 void PrintTestPage(const std::wstring& printerName) { RunRundll32(BuildTestPageParameters(printerName), false); }

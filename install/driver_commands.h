@@ -3,16 +3,26 @@
 // (win::NativeRundll32), waited for to its end.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 
 #include "install/driver_commands_core.h"
 
+// How a command run ended.
+enum class CommandRun {
+  kEnded,       // it ran to its end (its exit code is only written to the setup log)
+  kNotStarted,  // it could not be started
+  kTimedOut,    // it did not end within the time limit and was ended
+};
+
 // Runs the native rundll32.exe with `parameters` exactly as given and waits for it to end,
-// handling the thread's messages meanwhile; `hidden` when nobody is there to see its window.
+// handling the thread's messages meanwhile; `hidden` when nobody is there to see its window. With
+// a time limit other than INFINITE, a command still running when it is up is ended: nobody may be
+// there to answer what it asks, and a deployment must not wait for ever.
 // The program is named by its full path: a search would look in the program's own folder first,
-// where anything may lie beside the setup program. False when it could not be started. Its exit
-// code is only written to the setup log.
-bool RunRundll32(const std::wstring& parameters, bool hidden);
+// where anything may lie beside the setup program.
+CommandRun RunRundll32(const std::wstring& parameters, bool hidden, DWORD timeoutMs = INFINITE);
 
 // What the driver install installs.
 struct DriverInstall {
@@ -23,12 +33,20 @@ struct DriverInstall {
   std::wstring driverDesc;        // the driver's model name after /m
 };
 
+enum class DriverCommand {
+  kRan,        // the command has run; whether it worked shows in the printer list
+  kNotFormed,  // nothing was run: the quoted INF path would exceed 259 characters
+  kNotStarted,
+  kTimedOut,   // it did not end within the time limit and was ended
+};
+
 // Installs the driver and creates the printer queue. `unattended`: the entry point is asked to
 // show no message of its own (/q), and its window is hidden; nobody would be there to answer.
-// Returns 1 when the command has run (whether it worked shows in the printer list). Returns 0,
-// without running anything, when the package folder is so long that the quoted INF path would
-// exceed 259 characters: the caller treats that as a failed install.
-int InstallDriver(const DriverInstall& driver, bool unattended);
+DriverCommand InstallDriver(const DriverInstall& driver, bool unattended, DWORD timeoutMs = INFINITE);
+
+// Installs (or replaces) the driver alone, from the package, as an update does for an existing
+// queue; the same limits and the same quiet as InstallDriver.
+DriverCommand InstallDriverOnly(const DriverInstall& driver, bool unattended, DWORD timeoutMs = INFINITE);
 
 // Prints the test page of `printerName`; returns when the command has ended.
 void PrintTestPage(const std::wstring& printerName);

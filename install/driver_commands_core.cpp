@@ -116,6 +116,15 @@ bool BuildDriverInstallParameters(const std::wstring& printerName, const std::ws
   return true;
 }
 
+bool BuildDriverOnlyParameters(const std::wstring& programDir, const std::wstring& packageName,
+                               const std::wstring& driverDesc, std::wstring& out) {
+  out.clear();
+  const std::wstring infPath = Quoted(programDir + L"\\" + packageName + L".inf");
+  if (infPath.size() > kMaxQuotedInfPath) return false;
+  out = L" printui.dll,PrintUIEntry /ia /m " + Quoted(driverDesc) + L" /f " + infPath;
+  return true;
+}
+
 std::wstring BuildTestPageParameters(const std::wstring& printerName) {
   return L" printui.dll,PrintUIEntry /k /n " + Quoted(printerName);
 }

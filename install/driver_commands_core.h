@@ -42,5 +42,12 @@ bool BuildDriverInstallParameters(const std::wstring& printerName, const std::ws
                                   const std::wstring& packageName, const std::wstring& port,
                                   const std::wstring& driverDesc, std::wstring& out);
 
+// The parameters of the driver-only install, which installs (or replaces) the driver `driverDesc`
+// from the package without making a queue:
+//  printui.dll,PrintUIEntry /ia /m "<driverDesc>" /f "<programDir>\<packageName>.inf"
+// False, with `out` empty, when the quoted INF path would exceed kMaxQuotedInfPath characters.
+bool BuildDriverOnlyParameters(const std::wstring& programDir, const std::wstring& packageName,
+                               const std::wstring& driverDesc, std::wstring& out);
+
 // The parameters of the test page: " printui.dll,PrintUIEntry /k /n "<printerName>"".
 std::wstring BuildTestPageParameters(const std::wstring& printerName);

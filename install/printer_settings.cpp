@@ -15,13 +15,7 @@ constexpr DWORD kFirstQueryBytes = 4096;
 // The system's message texts are read into a buffer of this many characters.
 constexpr DWORD kErrorTextChars = 1024;
 
-struct PrinterTraits {
-  using Handle = HANDLE;
-  static Handle Invalid() { return nullptr; }
-  static bool IsValid(Handle h) { return h != nullptr; }
-  static void Close(Handle h) { win::spooler::ClosePrinter(h); }
-};
-using ScopedPrinter = win::ScopedObject<PrinterTraits>;
+using win::spooler::ScopedPrinter;
 
 void ShowSystemError(DWORD code, HWND owner) {
   wchar_t text[kErrorTextChars] = {};

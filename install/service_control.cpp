@@ -13,20 +13,27 @@ constexpr DWORD kServiceType = SERVICE_WIN32_OWN_PROCESS | SERVICE_INTERACTIVE_P
 constexpr DWORD kHelperRunPauseMs = 1000;
 
 // The helper run in progress, if any: it runs on a thread of its own, and the session may end
-// meanwhile (WM_ENDSESSION reaches the window's thread). Each step of the run holds the lock, so
-// that the end of the session finds the service between steps.
+// meanwhile (WM_ENDSESSION reaches a window's thread). The lock guards only these fields, never a
+// service call: starting a service waits for its process, and the end of the session, which
+// Windows gives only seconds, must not wait on it.
 struct ActiveHelperRun {
   win::CriticalSection lock;
   bool running = false;
   bool abandoned = false;
   std::wstring serviceName;
   std::wstring binaryPath;
+  // Set while no step of the run is under way (manual reset).
+  win::ScopedHandle stepIdle{::CreateEventW(nullptr, TRUE, TRUE, nullptr)};
 };
 
 ActiveHelperRun& ActiveRun() {
   static ActiveHelperRun* run = new ActiveHelperRun();  // used from two threads until the end
   return *run;
 }
+
+// How long the end of the session waits for a step under way, so that what the step made (a
+// registration) is seen and removed.
+constexpr DWORD kStepWaitAtSessionEndMs = 2000;
 
 void LogStep(const wchar_t* step, int result, DWORD error) {
   if (result) {
@@ -192,6 +199,7 @@ class ActiveRunScope {
     ActiveHelperRun& run = ActiveRun();
     std::lock_guard<win::CriticalSection> hold(run.lock);
     run.running = false;
+    ::SetEvent(run.stepIdle.Get());
   }
   ActiveRunScope(const ActiveRunScope&) = delete;
   ActiveRunScope& operator=(const ActiveRunScope&) = delete;
@@ -208,13 +216,19 @@ HelperRunResult RunHelperServiceOnce(const std::wstring& serviceName, const std:
   control.SetAutoStart(1);
   ActiveRunScope scope(serviceName, binaryPath);
   ActiveHelperRun& active = ActiveRun();
-  // Runs one step of the run unless the session has ended; false when it has.
+  // Runs one step of the run unless the session has ended; false when it has ended before the
+  // step or during it.
   const auto step = [&active](const wchar_t* name, const std::function<int()>& action, CServiceControl& on) {
-    std::lock_guard<win::CriticalSection> hold(active.lock);
-    if (active.abandoned) return false;
+    {
+      std::lock_guard<win::CriticalSection> hold(active.lock);
+      if (active.abandoned) return false;
+      ::ResetEvent(active.stepIdle.Get());
+    }
     const int result = action();
+    ::SetEvent(active.stepIdle.Get());
     LogStep(name, result, on.LastError());
-    return true;
+    std::lock_guard<win::CriticalSection> hold(active.lock);
+    return !active.abandoned;
   };
   const HelperRunResult abandoned = {HelperRun::kAbandoned, ERROR_SHUTDOWN_IN_PROGRESS};
 
@@ -290,14 +304,23 @@ bool RemoveLeftoverHelperService(const std::wstring& serviceName, const std::wst
 
 void AbandonHelperServiceRun() {
   ActiveHelperRun& active = ActiveRun();
-  std::lock_guard<win::CriticalSection> hold(active.lock);
-  if (!active.running || active.abandoned) return;
-  active.abandoned = true;
+  std::wstring serviceName;
+  std::wstring binaryPath;
+  {
+    std::lock_guard<win::CriticalSection> hold(active.lock);
+    if (!active.running || active.abandoned) return;
+    active.abandoned = true;
+    serviceName = active.serviceName;
+    binaryPath = active.binaryPath;
+  }
   win::Log(L"helper service: the session ends in the middle of the run");
+  if (::WaitForSingleObject(active.stepIdle.Get(), kStepWaitAtSessionEndMs) != WAIT_OBJECT_0) {
+    win::Log(L"helper service: a step is still under way; removing the service all the same");
+  }
   CServiceControl control;
-  control.SetServiceName(active.serviceName.c_str());
-  if (!IsOurRegistration(control, active.binaryPath)) return;
+  control.SetServiceName(serviceName.c_str());
+  if (!IsOurRegistration(control, binaryPath)) return;
   DWORD error = ERROR_SUCCESS;
   // Windows gives the ending session only seconds: no long wait for the stop.
-  StopAndRemove(control, active.serviceName, 0, error);
+  StopAndRemove(control, serviceName, 0, error);
 }

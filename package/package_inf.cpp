@@ -30,24 +30,27 @@ std::wstring DescribeCodePage(int codePage) {
 
 }  // namespace
 
+bool ReadInfText(const std::wstring& path, std::wstring& text) {
+  CWin32TextFile file;
+  if (!file.Open(path, 0)) {
+    win::Log(L"package: %s cannot be opened, error %d", path, static_cast<unsigned long>(::GetLastError()));
+    return false;
+  }
+  CTextFileDecoder decoder(SystemAnsiConverter());
+  if (!decoder.ReadFile(file, 0)) {
+    win::Log(L"package: %s cannot be read (or is larger than any INF)", path);
+    return false;
+  }
+  text = decoder.GetWideText();
+  win::Log(L"package: %s read as %s, %d characters", path, DescribeCodePage(decoder.GetCodePage()),
+           static_cast<unsigned long>(text.size()));
+  return true;
+}
+
 InfModelInfo ParseInfModelLines(const std::wstring& path, bool* readable) {
   if (readable != nullptr) *readable = false;
   std::wstring text;
-  {
-    CWin32TextFile file;
-    if (!file.Open(path, 0)) {
-      win::Log(L"package: %s cannot be opened, error %d", path, static_cast<unsigned long>(::GetLastError()));
-      return InfModelInfo();
-    }
-    CTextFileDecoder decoder(SystemAnsiConverter());
-    if (!decoder.ReadFile(file, 0)) {
-      win::Log(L"package: %s cannot be read (or is larger than any INF)", path);
-      return InfModelInfo();
-    }
-    text = decoder.GetWideText();
-    win::Log(L"package: %s read as %s, %d characters", path, DescribeCodePage(decoder.GetCodePage()),
-             static_cast<unsigned long>(text.size()));
-  }
+  if (!ReadInfText(path, text)) return InfModelInfo();
   if (readable != nullptr) *readable = true;
   return ParseInfModelText(text);
 }

@@ -143,3 +143,17 @@ std::wstring GetHelperServicePath(const std::wstring& fileName) {
   if (!CommonProgramFilesFolder(base)) return std::wstring();
   return JoinPath(ServicesFolderUnder(base), fileName);
 }
+
+std::wstring ProgramCopyPath() {
+  std::wstring base;
+  if (!CommonProgramFilesFolder(base)) return std::wstring();
+  return JoinPath(JoinPath(base, L"KESTROM"), L"KQSetup.exe");
+}
+
+bool PlaceProgramCopy(const std::wstring& path) {
+  const std::wstring running = win::ModuleFilePath();
+  if (path.empty() || running.empty()) return false;
+  if (EqualsIgnoreAsciiCase(running, path)) return true;
+  CDiskObject().MakeDirectoryPath(path.substr(0, path.rfind(L'\\')));
+  return ::CopyFileW(running.c_str(), path.c_str(), FALSE) != FALSE;
+}

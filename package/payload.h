@@ -20,3 +20,13 @@ bool ExtractHelperService(const std::wstring& fileName);
 // The full path the helper service program is written to: the "Services" folder below the common
 // program-files folder, then fileName. Empty when the system does not report that folder.
 std::wstring GetHelperServicePath(const std::wstring& fileName);
+
+// Where the program keeps a copy of itself, which Programs and Features runs to remove what it
+// installed: "<common program files>\KESTROM\KQSetup.exe", a folder only administrators may write
+// (a download folder would let anyone replace what runs with administrator rights). Empty when the
+// system does not report the common program-files folder.
+std::wstring ProgramCopyPath();
+
+// Copies the running program to `path` (unless it is the running program itself), making the
+// folder when missing. True when the copy is in place.
+bool PlaceProgramCopy(const std::wstring& path);

@@ -1,6 +1,7 @@
 #include "package/registry_key.h"
 
 #include "win/handles.h"
+#include "win/system_library.h"
 
 namespace {
 
@@ -54,6 +55,38 @@ BOOL CRegistryKey::CreateKeyUnder(HKEY parent, const std::wstring& subKey) {
   }
   ReplaceKey(created);
   return TRUE;
+}
+
+namespace {
+
+// RegDeleteKeyExW names the view (64-bit Windows XP and later); without a view to name, the
+// process's own view is the only one and RegDeleteKeyW does.
+LONG DeleteLeafKey(HKEY parent, const std::wstring& name, REGSAM view) {
+  if (view != 0) {
+    using DeleteExFn = LONG(WINAPI*)(HKEY, LPCWSTR, REGSAM, DWORD);
+    static const DeleteExFn deleteEx = win::SystemFunction<DeleteExFn>(L"advapi32.dll", "RegDeleteKeyExW");
+    if (deleteEx != nullptr) return deleteEx(parent, name.c_str(), view, 0);
+  }
+  return ::RegDeleteKeyW(parent, name.c_str());
+}
+
+}  // namespace
+
+bool CRegistryKey::DeleteTree(HKEY root, const std::wstring& subKey, REGSAM view) {
+  if (subKey.empty()) return false;  // never the root itself
+  win::ScopedKey key;
+  const LONG opened = ::RegOpenKeyExW(root, subKey.c_str(), 0, KEY_READ | KEY_WRITE | view, key.Receive());
+  if (opened == ERROR_FILE_NOT_FOUND) return true;
+  if (opened != ERROR_SUCCESS) return false;
+  // Bounded: a key that keeps growing under us cannot hold the removal for ever.
+  for (int round = 0; round < 8; ++round) {
+    const std::vector<std::wstring> names = SubKeyNames(key.Get());
+    if (names.empty()) break;
+    for (const std::wstring& name : names) DeleteTree(key.Get(), name, view);
+  }
+  key.Reset();
+  const LONG deleted = DeleteLeafKey(root, subKey, view);
+  return deleted == ERROR_SUCCESS || deleted == ERROR_FILE_NOT_FOUND;
 }
 
 int CRegistryKey::CountSubKeys(HKEY key) { return ListSubKeys(key, nullptr, INT_MAX); }

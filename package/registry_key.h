@@ -31,6 +31,10 @@ class CRegistryKey {
   static int ListSubKeys(HKEY key, std::vector<std::wstring>* names, int capacity);
   // The names of the subkeys of `key` in enumeration order, bounded by the count taken first.
   static std::vector<std::wstring> SubKeyNames(HKEY key);
+  // Removes `subKey` of `root` with everything below it, in the registry view `view` names
+  // (0, or KEY_WOW64_64KEY / KEY_WOW64_32KEY on 64-bit Windows). True when it is gone, also when it
+  // was not there.
+  static bool DeleteTree(HKEY root, const std::wstring& subKey, REGSAM view);
 
   BOOL SetDwordValue(const std::wstring& name, DWORD value);
   BOOL GetDwordValue(const std::wstring& name, DWORD& value);

@@ -117,3 +117,9 @@
 // A second start while another installation runs (unattended, or in another session), told to a
 // person who started it without /S.
 #define IDS_ANOTHER_INSTALL_RUNNING 550
+// The entry in Programs and Features, and the removal's confirmation and outcome.
+#define IDS_UNINSTALL_DISPLAY_NAME 560
+#define IDS_UNINSTALL_CONFIRM 561
+#define IDS_UNINSTALL_DONE 562
+#define IDS_UNINSTALL_INCOMPLETE 563
+#define IDS_UNINSTALL_NOTHING 564

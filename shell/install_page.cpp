@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "core/installed_printers.h"
 #include "install/driver_commands.h"
 #include "install/printer_settings.h"
 #include "res/resource.h"
@@ -100,8 +101,11 @@ void CInstallPage::RunInstall() {
   // Nothing can be pressed while the install runs.
   if (m_pSheet) m_pSheet->SetWizardButtons(0);
 
-  m_nResult = InstallPrinter();
+  // Until the sequence says otherwise the run has failed: a step that ends in an exception leaves
+  // a failure behind, never the success of an earlier run, whatever Finish then reports.
   m_bHasRun = true;
+  m_nResult = InstallResult::kUnknownError;
+  m_nResult = InstallPrinter();
   win::Log(L"install result %d: %s", static_cast<int>(m_nResult), DescribeResult(m_nResult));
   if (m_nResult == InstallResult::kSuccess) {
     m_bHasInstalled = true;
@@ -122,7 +126,6 @@ void CInstallPage::RunInstall() {
 }
 
 InstallResult CInstallPage::InstallPrinter() {
-  m_nResult = InstallResult::kSuccess;
   InstallRun run;
   run.printersBefore.swap(m_arrPrintersBefore);
   run.printersAfter.swap(m_arrPrintersAfter);
@@ -162,7 +165,14 @@ void CInstallPage::CompleteProgress() {
 }
 
 int CInstallPage::InstallHelperService() {
-  return ::InstallHelperService(m_settings, m_settings, *this, m_strHelperFile, m_strServiceName);
+  HelperOutcome helper;
+  const int ran = ::InstallHelperService(m_settings, m_settings, *this, m_strHelperFile, m_strServiceName, &helper);
+  // What was installed is recorded, and listed in Programs and Features, as an unattended run does.
+  if (!m_strInstalledPrinter.empty()) {
+    const std::wstring port = m_settings.g_ePortType == Connection::kLpt ? std::wstring(L"LPT1:") : m_settings.g_strPortName;
+    RecordInstalledPrinter(m_settings, m_settings, m_strInstalledPrinter, port, helper);
+  }
+  return ran;
 }
 
 void CInstallPage::OnEndSession() { EndInstallForSessionEnd(); }

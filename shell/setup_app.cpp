@@ -12,6 +12,7 @@
 #include "shell/install_page.h"
 #include "shell/single_instance.h"
 #include "shell/unattended_install.h"
+#include "shell/uninstall.h"
 #include "shell/welcome_pages.h"
 #include "shell/wizard.h"
 #include "win/app.h"
@@ -51,6 +52,23 @@ bool IsElevated() {
   return elevated;
 }
 
+// Whether the process runs as the local system account (S-1-5-18), as deployment tools run it.
+bool IsLocalSystemAccount() {
+  win::ScopedHandle token;
+  if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, token.Receive())) return false;
+  DWORD needed = 0;
+  ::GetTokenInformation(token.Get(), TokenUser, nullptr, 0, &needed);
+  if (needed == 0) return false;
+  std::vector<BYTE> buffer(needed);
+  if (!::GetTokenInformation(token.Get(), TokenUser, buffer.data(), needed, &needed)) return false;
+  SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
+  PSID system = nullptr;
+  if (!::AllocateAndInitializeSid(&nt, 1, SECURITY_LOCAL_SYSTEM_RID, 0, 0, 0, 0, 0, 0, 0, &system)) return false;
+  const bool isSystem = ::EqualSid(reinterpret_cast<const TOKEN_USER*>(buffer.data())->User.Sid, system) != FALSE;
+  ::FreeSid(system);
+  return isSystem;
+}
+
 std::wstring UserName() {
   wchar_t name[257] = {};
   DWORD size = 257;
@@ -75,6 +93,7 @@ std::wstring DescribeSystem() {
   text += win::IsRunningUnderWow64() ? L", 64-bit Windows (the program runs under WOW64)" : L", 32-bit Windows";
   text += IsElevated() ? L", elevated" : L", not elevated";
   text += L", user " + UserName();
+  if (IsLocalSystemAccount()) text += L" (the local system account)";
   return text;
 }
 
@@ -155,21 +174,35 @@ BOOL CSetupApp::InitInstance() {
     return FALSE;
   }
 
+  // The removal needs no INF: Programs and Features runs it from the program's own copy.
+  if (m_options.uninstall) {
+    m_nExitCode = RunUninstall(m_options);
+    win::CloseSetupLog(m_nExitCode);
+    return FALSE;
+  }
+
   // The progress bar and the link's tooltip come from the common controls; an unattended run
   // shows neither.
   if (!m_options.quiet) win::InitCommonControlClasses(ICC_WIN95_CLASSES | ICC_PROGRESS_CLASS);
   m_context.osMajorVersion = ReadOsMajorVersion();
   m_context.packageDirectory = GetProgramDirectory();
   m_context.unattended = m_options.quiet;
+  // Unattended, nobody can answer what the system's installer may ask: the command gets a limit.
+  if (m_options.quiet) m_context.driverTimeoutMs = m_options.timeoutSeconds * 1000;
+  m_context.setDefault = !m_options.noDefault;
+  m_context.allowDowngrade = m_options.force;
+  m_context.systemAccount = IsLocalSystemAccount();
   m_settings.AssignFixedValues();
   if (!LoadPackageInf()) {
     win::Log(L"package: %s is missing or unreadable in %s", PackageInfFileName(), GetProgramDirectory());
     m_nExitCode = kExitPackageMissing;
   } else {
     const CSetupSettings& settings = m_settings;
-    win::Log(L"package: %s\\%s, model \"%s\", USB hardware id \"%s\", parallel hardware id \"%s\"",
+    win::Log(L"package: %s\\%s, model \"%s\", USB hardware id \"%s\", parallel hardware id \"%s\", version %s",
              GetProgramDirectory(), PackageInfFileName(), settings.g_strDriverDesc, settings.g_strUsbHardwareId,
-             settings.g_strLptHardwareId);
+             settings.g_strLptHardwareId,
+             settings.g_driverVer.valid ? settings.g_driverVer.VersionText() + L" of " + settings.g_driverVer.date
+                                        : std::wstring(L"unknown (no DriverVer)"));
     if (!m_options.quiet && (m_options.hasName || m_options.portType != L"USB")) {
       win::Log(L"/port= and /name= are for the unattended install (/S); the wizard asks the person");
     }

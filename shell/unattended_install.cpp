@@ -3,7 +3,11 @@
 #include <windows.h>
 
 #include "core/detection_run.h"
+#include "core/installed_printers.h"
+#include "res/resource.h"
 #include "win/app.h"
+#include "win/handles.h"
+#include "win/newer_apis.h"
 #include "win/setup_log.h"
 
 namespace {
@@ -21,10 +25,86 @@ class CUnattendedReporter : public IInstallReporter, public IDetectionReporter {
   void WaitForUsb(int) override { ::Sleep(500); }
 };
 
+// The class of the unattended run's hidden window; tests find the window by it.
+const wchar_t kSessionWatchClass[] = L"KQSetup.SessionWatch";
+
+// A hidden top-level window on a thread of its own, for as long as the unattended run lasts:
+// Windows tells only top-level windows (not message-only ones) that the session ends, and the run
+// itself has none. Like the wizard, it asks the session to wait while the install runs; when the
+// session ends all the same, the helper service is removed before it answers, so that it does not
+// start at every boot, and the log gets its last line.
+class CSessionEndWatch {
+ public:
+  CSessionEndWatch() {
+    m_ready.Reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    m_thread.Reset(::CreateThread(nullptr, 0, &CSessionEndWatch::Run, this, 0, &m_threadId));
+    if (m_thread && m_ready) ::WaitForSingleObject(m_ready.Get(), 10000);
+  }
+  ~CSessionEndWatch() {
+    if (!m_thread) return;
+    ::PostThreadMessageW(m_threadId, WM_QUIT, 0, 0);
+    ::WaitForSingleObject(m_thread.Get(), 10000);
+  }
+  CSessionEndWatch(const CSessionEndWatch&) = delete;
+  CSessionEndWatch& operator=(const CSessionEndWatch&) = delete;
+
+ private:
+  static DWORD WINAPI Run(void* self) {
+    auto* watch = static_cast<CSessionEndWatch*>(self);
+    WNDCLASSW windowClass = {};
+    windowClass.lpfnWndProc = &CSessionEndWatch::WindowProc;
+    windowClass.hInstance = ::GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = kSessionWatchClass;
+    ::RegisterClassW(&windowClass);
+    HWND window = ::CreateWindowExW(0, kSessionWatchClass, L"KQSetup", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                    windowClass.hInstance, nullptr);
+    // The queue exists now (the window made it): a quit posted from here on is not lost.
+    MSG msg;
+    ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
+    if (window == nullptr) win::Log(L"unattended: no window for the session's end, error %d", ::GetLastError());
+    if (window != nullptr) win::SetShutdownBlockReason(window, win::LoadStringResource(IDS_SHUTDOWN_REASON));
+    ::SetEvent(watch->m_ready.Get());
+    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) ::DispatchMessageW(&msg);
+    if (window != nullptr) {
+      win::ClearShutdownBlockReason(window);
+      ::DestroyWindow(window);
+    }
+    return 0;
+  }
+
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    try {
+      switch (message) {
+        case WM_QUERYENDSESSION:
+          // Ended now, the install could be left half done.
+          win::Log(L"the session asks to end: refused, the unattended install is running");
+          return FALSE;
+        case WM_ENDSESSION:
+          if (wParam != FALSE) {
+            win::Log(L"the session ends while the unattended install runs");
+            EndInstallForSessionEnd();
+            win::CloseSetupLog(kExitInstallFailed);
+          }
+          return 0;
+        default:
+          break;
+      }
+    } catch (...) {
+      // Nothing may unwind into the system; the process ends with the session anyway.
+    }
+    return ::DefWindowProcW(window, message, wParam, lParam);
+  }
+
+  win::ScopedHandle m_ready;
+  win::ScopedHandle m_thread;
+  DWORD m_threadId = 0;
+};
+
 }  // namespace
 
 ExitCode RunUnattendedInstall(CSetupSettings& settings, const InstallContext& context,
                               const CommandLineOptions& options) {
+  CSessionEndWatch sessionWatch;
   CUnattendedReporter reporter;
   settings.g_ePortType = Connection::kUsb;
   RunDetection(settings, settings, reporter);
@@ -42,11 +122,27 @@ ExitCode RunUnattendedInstall(CSetupSettings& settings, const InstallContext& co
   win::Log(L"unattended: connection %s, printer name \"%s\"%s", ConnectionName(settings.g_ePortType),
            settings.g_strPrinterName, options.hasName ? L" (from /name)" : L" (as detected)");
 
+  // A queue an earlier run of ours installed under this name is updated, not copied: a re-push, a
+  // repair, a newer package, a printer moved to another socket.
   InstallRun run;
-  const InstallResult result = InstallPrinter(settings, settings, context, reporter, run);
-  win::Log(L"install result %d: %s", static_cast<int>(result), DescribeResult(result));
+  InstalledQueue recorded;
+  PrinterQueue existing;
+  const bool update = FindOurInstalledQueue(settings, settings.g_strPrinterName, recorded, existing);
+  const InstallResult result = update ? UpdatePrinter(settings, settings, context, reporter, recorded, existing, run)
+                                      : InstallPrinter(settings, settings, context, reporter, run);
+  win::Log(L"%s result %d: %s", update ? L"update" : L"install", static_cast<int>(result), DescribeResult(result));
+  if (result == InstallResult::kSuccess && run.installedPrinter.empty()) {
+    // The list grew, but by a printer that is not ours (one Windows discovered meanwhile, say):
+    // nothing of ours was installed, and a deployment tool must not count it as done.
+    win::Log(L"unattended: no new printer carries the name \"%s\": nothing of ours was installed",
+             settings.g_strPrinterName);
+    return kExitInstallFailed;
+  }
   if (result == InstallResult::kSuccess) {
-    InstallHelperService(settings, settings, reporter, kHelperFileName, kHelperServiceName);
+    HelperOutcome helper;
+    InstallHelperService(settings, settings, reporter, kHelperFileName, kHelperServiceName, &helper);
+    const std::wstring port = settings.g_ePortType == Connection::kLpt ? std::wstring(L"LPT1:") : settings.g_strPortName;
+    RecordInstalledPrinter(settings, settings, run.installedPrinter, port, helper, update ? &recorded : nullptr);
   } else if (const unsigned int messageId = MessageIdForResult(result)) {
     // What the install page would have shown.
     win::Log(L"the wizard's message: %s", win::LoadStringResource(messageId));

@@ -53,5 +53,20 @@ BOOL ClosePrinter(HANDLE printer) {
   return fn ? fn(printer) : Unavailable();
 }
 
+BOOL DeletePrinter(HANDLE printer) {
+  using Fn = BOOL(WINAPI*)(HANDLE);
+  static Fn fn = Entry<Fn>("DeletePrinter");
+  return fn ? fn(printer) : Unavailable();
+}
+
+BOOL DeletePrinterDriverExW(LPWSTR environment, LPWSTR driverName, DWORD flags) {
+  using ExFn = BOOL(WINAPI*)(LPWSTR, LPWSTR, LPWSTR, DWORD, DWORD);
+  using Fn = BOOL(WINAPI*)(LPWSTR, LPWSTR, LPWSTR);
+  static ExFn ex = Entry<ExFn>("DeletePrinterDriverExW");
+  if (ex != nullptr) return ex(nullptr, environment, driverName, flags, 0);
+  static Fn plain = Entry<Fn>("DeletePrinterDriverW");
+  return plain ? plain(nullptr, environment, driverName) : Unavailable();
+}
+
 }  // namespace spooler
 }  // namespace win

@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <winspool.h>
 
+#include "win/handles.h"
 #include "win/system_library.h"
 
 namespace win {
@@ -16,6 +17,19 @@ BOOL OpenPrinterW(LPWSTR name, LPHANDLE printer, LPPRINTER_DEFAULTSW defaults);
 BOOL GetPrinterW(HANDLE printer, DWORD level, LPBYTE buffer, DWORD size, LPDWORD needed);
 BOOL SetPrinterW(HANDLE printer, DWORD level, LPBYTE buffer, DWORD command);
 BOOL ClosePrinter(HANDLE printer);
+BOOL DeletePrinter(HANDLE printer);
+// DeletePrinterDriverExW (Windows 2000 and later) with `flags` (DPD_DELETE_UNUSED_FILES ...);
+// before it DeletePrinterDriverW, which keeps the files.
+BOOL DeletePrinterDriverExW(LPWSTR environment, LPWSTR driverName, DWORD flags);
+
+// One owner per printer handle.
+struct PrinterTraits {
+  using Handle = HANDLE;
+  static Handle Invalid() { return nullptr; }
+  static bool IsValid(Handle h) { return h != nullptr; }
+  static void Close(Handle h) { ClosePrinter(h); }
+};
+using ScopedPrinter = ScopedObject<PrinterTraits>;
 
 // Tests: EnumPrintersW answers through `replacement` (null: the spooler's own again).
 using EnumPrintersFn = BOOL(WINAPI*)(DWORD, LPWSTR, DWORD, LPBYTE, DWORD, LPDWORD, LPDWORD);

@@ -32,7 +32,9 @@ class DetectionRunTest : public ::testing::Test {
   CountingReporter m_reporter;
 };
 
-TEST_F(DetectionRunTest, AnAttachedPrinterIsIdentifiedAtOnce) {
+// Identified at once; and when it is unplugged afterwards (another maker's printer staying), the
+// next run keeps nothing of it: no port for an install to go onto, no model.
+TEST_F(DetectionRunTest, AnAttachedPrinterIsIdentifiedAtOnceAndForgottenWhenUnplugged) {
   ASSERT_TRUE(kqseed::SeedUsbPrinter());
   const DetectionOutcome outcome = RunDetection(m_settings, m_settings, m_reporter);
   EXPECT_TRUE(outcome.identified);
@@ -40,6 +42,18 @@ TEST_F(DetectionRunTest, AnAttachedPrinterIsIdentifiedAtOnce) {
   EXPECT_EQ(L"KQ-80", m_settings.g_strPrinterName);
   EXPECT_EQ(L"USB001", m_settings.g_strPortName);
   EXPECT_EQ(L"KESTROM KQ-80", m_settings.g_strModelDesc);
+
+  ASSERT_TRUE(kqseed::ClearSeededRecords());
+  kqseed::UsbPrinterSeed other;
+  other.portDescription = L"ACME LASER JET P1000";
+  other.hardwareId = L"USBPRINT\\AcmeLaser_Jet_P10009D2F";
+  other.instancePath = L"USB\\VID_1234&PID_5678\\ACME0001";
+  other.portNumber = 3;
+  ASSERT_TRUE(kqseed::SeedUsbPrinter(other));
+  EXPECT_FALSE(RunDetection(m_settings, m_settings, m_reporter).identified);
+  EXPECT_TRUE(m_settings.g_strPortName.empty());
+  EXPECT_TRUE(m_settings.g_strModelDesc.empty());
+  EXPECT_EQ(L"", FindSeriesUsbPort());
 }
 
 // Three seconds of watching, told to the reporter round by round, then the parallel port: its one

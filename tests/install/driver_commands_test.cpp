@@ -61,7 +61,7 @@ class DriverCommandsTest : public ::testing::Test {
     std::vector<std::wstring> before, after;
     RefillPrinterNames(before, nullptr);
     driver_.port = port;
-    EXPECT_EQ(1, InstallDriver(driver_, false));
+    EXPECT_EQ(DriverCommand::kRan, InstallDriver(driver_, false));
     RefillPrinterNames(after, nullptr);
     return FindNewPrinter(before, after, base_);
   }
@@ -124,7 +124,7 @@ TEST_F(DriverCommandsTest, StandInCanCreateNothingOrAnotherName) {
   std::vector<std::wstring> before, after;
   RefillPrinterNames(before, nullptr);
   driver_.port = L"USB001";
-  EXPECT_EQ(1, InstallDriver(driver_, false));
+  EXPECT_EQ(DriverCommand::kRan, InstallDriver(driver_, false));
   RefillPrinterNames(after, nullptr);
   EXPECT_EQ(before.size(), after.size());
 
@@ -156,7 +156,7 @@ TEST_F(DriverCommandsTest, MissingPackageInfCreatesNothing) {
   driver_.port = L"USB001";
   std::vector<std::wstring> before, after;
   RefillPrinterNames(before, nullptr);
-  EXPECT_EQ(1, InstallDriver(driver_, false));
+  EXPECT_EQ(DriverCommand::kRan, InstallDriver(driver_, false));
   RefillPrinterNames(after, nullptr);
   EXPECT_EQ(before, after);
 }
@@ -183,7 +183,7 @@ TEST_F(DriverCommandsTest, PlantedRundll32InProgramFolderNeverRuns) {
 
   PrintTestPage(L"anything");
   driver_.port = L"USB001";
-  EXPECT_EQ(1, InstallDriver(driver_, false));
+  EXPECT_EQ(DriverCommand::kRan, InstallDriver(driver_, false));
 
   ::SetCurrentDirectoryW(oldCurrent);
   ::DeleteFileW(planted.c_str());

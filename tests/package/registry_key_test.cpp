@@ -123,6 +123,18 @@ TEST_F(RegistryKey, CountingAndListingSubKeys) {
   EXPECT_EQ(names, (std::vector<std::wstring>{L"0000", L"0001", L"0002"}));
 }
 
+TEST_F(RegistryKey, DeleteTreeTakesEverythingBelowAndNeverTheRoot) {
+  for (const wchar_t* name : {L"Tree\\A\\1", L"Tree\\A\\2\\x", L"Tree\\B", L"Kept"}) MakeKey(name);
+  const DWORD one = 1;
+  SetRaw(L"Tree\\A", L"value", REG_DWORD, &one, sizeof(one));
+  EXPECT_TRUE(CRegistryKey::DeleteTree(HKEY_LOCAL_MACHINE, L"Tree", 0));
+  EXPECT_FALSE(Exists(L"Tree"));
+  EXPECT_TRUE(Exists(L"Kept"));
+  EXPECT_TRUE(CRegistryKey::DeleteTree(HKEY_LOCAL_MACHINE, L"Tree", 0)) << "gone already counts as removed";
+  EXPECT_FALSE(CRegistryKey::DeleteTree(HKEY_LOCAL_MACHINE, L"", 0));
+  EXPECT_TRUE(Exists(L"Kept"));
+}
+
 TEST_F(RegistryKey, ListingStaysWithinItsCapacity) {
   for (const wchar_t* name : {L"Grow\\a", L"Grow\\b"}) MakeKey(name);
   CRegistryKey grow(HKEY_LOCAL_MACHINE, KEY_READ);

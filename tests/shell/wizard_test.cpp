@@ -8,10 +8,12 @@
 #include <new>
 
 #include "res/resource.h"
+#include "shell/install_page.h"
 #include "shell/setup_app.h"
 #include "shell/wizard.h"
 #include "win/message_loop.h"
 #include "tests/device/device_test_support.h"
+#include "win/spooler.h"
 
 namespace {
 
@@ -260,6 +262,24 @@ TEST(PumpMessages, StopsAtQuitAndConsumesIt) {
   MSG msg;
   EXPECT_FALSE(::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE));
   EXPECT_TRUE(win::PumpMessages());
+}
+
+BOOL WINAPI SpoolerOutOfMemory(DWORD, LPWSTR, DWORD, LPBYTE, DWORD, LPDWORD, LPDWORD) { throw std::bad_alloc(); }
+
+// An install run that ends in an exception (told by the frame, which then offers Finish) is a
+// failure, never the success of an earlier run: Finish then ends with 1603, not 0.
+TEST(InstallPageResult, ARunThatEndsInAnExceptionIsAFailure) {
+  CSetupSettings settings;
+  settings.AssignFixedValues();
+  settings.g_ePortType = Connection::kLpt;
+  InstallContext context;
+  context.osMajorVersion = 6;
+  CInstallPage page(nullptr, settings, context);
+  win::spooler::SetEnumPrintersForTesting(&SpoolerOutOfMemory);
+  EXPECT_THROW(page.RunInstall(), std::bad_alloc);
+  win::spooler::SetEnumPrintersForTesting(nullptr);
+  EXPECT_TRUE(page.HasRun());
+  EXPECT_EQ(kExitInstallFailed, ExitCodeForResult(page.Result()));
 }
 
 TEST(StartUp, DetectsAnNtSystemOfVersionFiveOrLater) { EXPECT_GE(ReadOsMajorVersion(), 5u); }
