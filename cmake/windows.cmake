@@ -42,21 +42,18 @@ if(HELPER_SOURCES)
   set(HELPER_EXE ${CMAKE_BINARY_DIR}/bin/PHelper.exe)
 endif()
 
-# Banner bitmaps are drawn by a script, so that they are reproducible from the repository alone:
-# each banner at each display scale the program picks from (res/resource.h numbers them).
+# The banner bitmaps the dialog templates name, for 96 DPI, are drawn by a script, so that they are
+# reproducible from the repository alone. The pages draw their banners for the display's scale at
+# the exact size of their areas (shell/banner_painter.h): no bitmap per scale is stored.
 set(BANNERS)
 set(BANNER_RC)
 foreach(banner IDB_BANNER_CABLE:454 IDB_BANNER_DETECT:456 IDB_BANNER_WELCOME:458)
   string(REPLACE ":" ";" banner ${banner})
   list(GET banner 0 banner_name)
   list(GET banner 1 banner_id)
-  set(scale_index 0)
-  foreach(dpi 96 120 144 192)
-    set(bitmap ${GEN_DIR}/banner${banner_id}-${dpi}.bmp)
-    list(APPEND BANNERS ${bitmap})
-    string(APPEND BANNER_RC "${banner_name} + ${scale_index} * IDB_BANNER_SCALE_STEP BITMAP \"${bitmap}\"\n")
-    math(EXPR scale_index "${scale_index} + 1")
-  endforeach()
+  set(bitmap ${GEN_DIR}/banner${banner_id}-96.bmp)
+  list(APPEND BANNERS ${bitmap})
+  string(APPEND BANNER_RC "${banner_name} BITMAP \"${bitmap}\"\n")
 endforeach()
 add_custom_command(OUTPUT ${BANNERS}
   COMMAND python3 ${CMAKE_SOURCE_DIR}/res/make_banners.py ${GEN_DIR}

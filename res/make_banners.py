@@ -1,9 +1,9 @@
 #!/usr/bin/env python3
 """Draws the three wizard banners (24-bit BMP) from code, so that the same repository always yields
-the same bytes: 160 x 310 pixels at 96 DPI, the bitmaps the dialog templates name. At any other
-display scale the program draws its banners itself, at the exact size of their area
+the same bytes: 160 x 310 pixels at 96 DPI, the bitmaps the dialog templates name. The program
+itself draws each banner for the display's scale at the exact size of its area
 (shell/banner_painter_core.cpp, a port of this drawing); the host tests compare its pixels with
-this script's at the other DPIs given here. Writes banner<id>-<dpi>.bmp.
+this script's at the DPIs given here. Writes banner<id>-<dpi>.bmp.
 Usage: make_banners.py OUTPUT_DIR [DPI ...]   (96 alone by default)"""
 import math
 import os

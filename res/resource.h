@@ -9,13 +9,12 @@
 #define IDD_INSTALL_PAGE 205
 #define IDD_PRINT_TEST_PAGE 465
 
-// Banner bitmaps (24 bits), each drawn for four display scales: 160 x 310 pixels for 96 DPI under
-// these ids, and 1.25, 1.5 and 2 times that (120, 144 and 192 DPI) under id + 1000, + 2000 and
-// + 3000 (IDB_BANNER_SCALE_STEP): 1454 is the cable-guide banner for 120 DPI.
+// Banner bitmaps (24 bits, 160 x 310 pixels) for 96 DPI. Their pictures keep the size the template
+// gives them (SS_CENTERIMAGE), and a page draws its banner at that size for the display's scale
+// unless the bitmap fits it exactly (shell/banner_painter.h).
 #define IDB_BANNER_CABLE 454
 #define IDB_BANNER_DETECT 456
 #define IDB_BANNER_WELCOME 458
-#define IDB_BANNER_SCALE_STEP 1000
 
 // Payload: the helper service program
 #define IDR_HELPER_PAYLOAD 232

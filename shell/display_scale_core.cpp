@@ -15,10 +15,3 @@ int TitleFontHeight(long dialogFontHeight) {
   if (height == 0) return static_cast<int>(kTitleHeightAt96Dpi);
   return static_cast<int>((kTitleHeightAt96Dpi * height + kDialogFontHeightAt96Dpi / 2) / kDialogFontHeightAt96Dpi);
 }
-
-int BannerScaleIndex(int dpi) {
-  for (int i = 0; i < kBannerScaleCount; ++i) {
-    if (kBannerDpis[i] >= dpi) return i;
-  }
-  return kBannerScaleCount - 1;
-}

@@ -1,6 +1,7 @@
 #include "shell/wizard.h"
 
 #include "res/resource.h"
+#include "shell/banner_painter.h"
 #include "shell/display_scale_core.h"
 #include "shell/single_instance.h"
 #include "win/app.h"
@@ -22,18 +23,21 @@ HFONT CreateTitleFont(HWND dialog) {
 
 namespace {
 
-// The banner each page's template shows, as drawn for 96 DPI.
-UINT BannerOf(UINT templateId) {
+// The banner each page's template shows.
+bool BannerOf(UINT templateId, BannerPicture& picture) {
   switch (templateId) {
     case IDD_WELCOME_PAGE:
     case IDD_INSTALL_PAGE:
-      return IDB_BANNER_WELCOME;
+      picture = BannerPicture::kWelcome;
+      return true;
     case IDD_CABLE_GUIDE_PAGE:
-      return IDB_BANNER_CABLE;
+      picture = BannerPicture::kCableGuide;
+      return true;
     case IDD_DETECT_PAGE:
-      return IDB_BANNER_DETECT;
+      picture = BannerPicture::kDetection;
+      return true;
     default:
-      return 0;
+      return false;
   }
 }
 
@@ -51,19 +55,33 @@ HWND FindBannerPicture(HWND page) {
 }  // namespace
 
 void CWizardPage::ApplyBanner() {
-  const UINT banner = BannerOf(m_nTemplateId);
+  BannerPicture kind;
   HWND picture = FindBannerPicture(m_hWnd);
-  if (banner == 0 || picture == nullptr) return;
+  if (!BannerOf(m_nTemplateId, kind) || picture == nullptr) return;
+  // The picture keeps the size its template gives it in dialog units (SS_CENTERIMAGE: it does not
+  // take its bitmap's size), so its client rectangle is the banner's area at this display scale
+  // with this dialog font. A bitmap of any other size would leave part of the area bare or cover
+  // the texts beside it: unless the template's bitmap fits exactly, one is drawn for the area.
+  RECT area = {};
+  ::GetClientRect(picture, &area);
+  HGDIOBJ shown = reinterpret_cast<HGDIOBJ>(::SendMessageW(picture, STM_GETIMAGE, IMAGE_BITMAP, 0));
+  BITMAP shownSize = {};
+  if (shown != nullptr && ::GetObjectW(shown, sizeof(shownSize), &shownSize) != 0 && shownSize.bmWidth == area.right &&
+      shownSize.bmHeight == area.bottom) {
+    return;
+  }
   HDC dc = ::GetDC(m_hWnd);
   const int dpi = dc ? ::GetDeviceCaps(dc, LOGPIXELSY) : 0;
   if (dc) ::ReleaseDC(m_hWnd, dc);
-  const int scale = BannerScaleIndex(dpi);
-  if (scale == 0) return;
-  HBITMAP bitmap = ::LoadBitmapW(win::ResourceModule(), MAKEINTRESOURCEW(banner + scale * IDB_BANNER_SCALE_STEP));
-  if (bitmap == nullptr) return;
+  HBITMAP bitmap = CreateBannerBitmap(kind, area.right, area.bottom, dpi);
+  if (bitmap == nullptr) {
+    win::Log(L"the banner could not be drawn at %d x %d pixels for %d DPI (error %d); the page shows the one for 96 DPI",
+             static_cast<int>(area.right), static_cast<int>(area.bottom), dpi, static_cast<int>(::GetLastError()));
+    return;
+  }
   m_banner.Reset(bitmap);
-  // The picture sizes itself to the new bitmap. The one it loaded from the template is no longer
-  // its own once replaced: it is deleted here.
+  // The bitmap the picture loaded from the template is no longer its own once replaced: it is
+  // deleted here.
   HGDIOBJ previous = reinterpret_cast<HGDIOBJ>(
       ::SendMessageW(picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap)));
   if (previous != nullptr && previous != bitmap) ::DeleteObject(previous);

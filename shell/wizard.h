@@ -52,8 +52,9 @@ class CWizardPage : public win::CDialog {
   void OnCancel() override;
   // Sets a bold title font on a control, with redraw.
   void ApplyTitleFont(int controlId, HFONT font) const;
-  // Gives the page's banner picture the bitmap drawn for the display's scale (the template names
-  // the one for 96 DPI, which stays where the scale is 96 DPI or its bitmap cannot be loaded).
+  // Gives the page's banner picture a bitmap drawn at the exact size of its area for the display's
+  // scale (the template names the one for 96 DPI, which stays where it fits the area exactly or
+  // no other can be drawn).
   void ApplyBanner();
 
   win::ScopedFont m_font;

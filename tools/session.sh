@@ -45,7 +45,9 @@ kq_start_display() {
   kq_session_tmp=$(mktemp -d)
   trap kq_end_session EXIT
   if [ -z "${KQ_KEEP_DISPLAY:-}" ] || [ -z "${DISPLAY:-}" ]; then
-    Xvfb -displayfd 7 -screen 0 1280x1024x24 -nolisten tcp 7>"$kq_session_tmp/display" >/dev/null 2>&1 &
+    # Large enough for the wizard at 250 % (1362 x 888 pixels): a window reaching beyond the
+    # screen cannot be captured for its screenshot.
+    Xvfb -displayfd 7 -screen 0 1920x1200x24 -nolisten tcp 7>"$kq_session_tmp/display" >/dev/null 2>&1 &
     kq_session_xvfb=$!
     for _ in $(seq 100); do [ -s "$kq_session_tmp/display" ] && break; sleep 0.1; done
     export DISPLAY=":$(cat "$kq_session_tmp/display")"

@@ -1,8 +1,9 @@
-// Every page whole at 100 %, 125 %, 150 % and 200 % display scale: the wizard is started with the
-// prefix's DPI at 96, 120, 144 and 192 and walked to a finished installation; on each page every
-// visible control's text must fit in the control (measured inside the wizard with the control's
-// own font, by the layout probe), no control may overlap another or leave the page, and the banner
-// must cover the area its template gives it.
+// Every page whole at 100 %, 125 %, 150 %, 175 %, 200 % and 250 % display scale: the wizard is
+// started with the prefix's DPI at 96, 120, 144, 168, 192 and 240 and walked to a finished
+// installation; on each page every visible control's text must fit in the control (measured inside
+// the wizard with the control's own font, by the layout probe), no control may overlap another or
+// leave the page, and the banner must fill exactly the area its template gives it: a bitmap one
+// pixel smaller leaves a bare strip, one pixel larger covers what lies beside it.
 #include <windows.h>
 
 #include <algorithm>
@@ -158,7 +159,7 @@ std::string Describe(const layout::Control& c) {
 
 // Whatever a person would see wrong on the visible page: a text that does not fit its control
 // (with the room a radio button's or check box's mark takes), controls on top of each other or
-// beyond the page, a banner that leaves part of its area bare. One line per fault.
+// beyond the page, a banner that does not fill its area exactly. One line per fault.
 std::vector<std::string> FaultsOf(const layout::Report& report, UINT templateId, const std::wstring& exe) {
   std::vector<std::string> faults;
   const layout::Control* page = nullptr;
@@ -179,7 +180,7 @@ std::vector<std::string> FaultsOf(const layout::Report& report, UINT templateId,
   pageArea.right = pageArea.left + page->client.cx;
   pageArea.bottom = pageArea.top + page->client.cy;
 
-  // What shows of each control: a page clips its controls (a banner may be taller than the page).
+  // What shows of each control: a page clips its controls.
   auto shown = [&](const layout::Control* c) {
     RECT visible = c->window;
     if (c->parent == page->hwnd) ::IntersectRect(&visible, &c->window, &pageArea);
@@ -228,7 +229,7 @@ std::vector<std::string> FaultsOf(const layout::Report& report, UINT templateId,
     if (picture == nullptr) {
       faults.push_back("no banner shown");
     } else if (picture->window.left != page->window.left || picture->window.top != page->window.top ||
-               picture->bitmap.cx < width || picture->bitmap.cy < height ||
+               picture->bitmap.cx != width || picture->bitmap.cy != height ||
                picture->client.cx != picture->bitmap.cx || picture->client.cy != picture->bitmap.cy) {
       std::snprintf(text, sizeof(text), "the banner shows a %ld x %ld bitmap in %ld x %ld at (%ld, %ld) of the page; its area is %ld x %ld",
                     picture->bitmap.cx, picture->bitmap.cy, picture->client.cx, picture->client.cy,
@@ -304,7 +305,7 @@ TEST_P(Layout, EveryPageIsWholeAtTheDisplayScale) {
   EXPECT_TRUE(wizard.WaitForExit(10000));
 }
 
-INSTANTIATE_TEST_SUITE_P(Dpi, Layout, ::testing::Values(96, 120, 144, 192),
+INSTANTIATE_TEST_SUITE_P(Dpi, Layout, ::testing::Values(96, 120, 144, 168, 192, 240),
                          [](const ::testing::TestParamInfo<int>& info) { return std::to_string(info.param); });
 
 }  // namespace
