@@ -15,6 +15,11 @@ echo "sizes of the shipped executables (i686):"
 for f in KQSetup.exe PHelper.exe; do
   printf '  %-12s %9d bytes\n' "$f" "$(stat -c %s "$build/i686/bin/$f")"
 done
+# What users download: KQSetup.exe, the helper inside it, within 1.5 MiB.
+size_goal=$((3 * 1024 * 1024 / 2))
+size=$(stat -c %s "$build/i686/bin/KQSetup.exe")
+printf '  KQSetup.exe against its goal of 1.5 MiB (%d bytes): %d%%, %s\n' "$size_goal" \
+  $((size * 100 / size_goal)) "$([ "$size" -le "$size_goal" ] && echo within || echo OVER)"
 
 # The shipped 32-bit build as a 64-bit Windows runs it (WOW64).
 kq_start_display
