@@ -19,6 +19,8 @@ unsigned int MessageIdForResult(InstallResult result) {
     case InstallResult::kDriverCommandTimedOut: return IDS_UNKNOWN_INSTALL_ERROR;
     case InstallResult::kNewerDriverInstalled: return IDS_UNKNOWN_INSTALL_ERROR;
     case InstallResult::kQueueNotUpdated: return IDS_UNKNOWN_INSTALL_ERROR;
+    case InstallResult::kProtectedPrintMode: return IDS_PROTECTED_PRINT_MODE;
+    case InstallResult::kNoDriverForMachine: return IDS_NO_DRIVER_FOR_MACHINE;
   }
   return 0;
 }
@@ -40,6 +42,8 @@ const wchar_t* DescribeResult(InstallResult result) {
     case InstallResult::kDriverCommandTimedOut: return L"the driver install did not end within the time limit";
     case InstallResult::kNewerDriverInstalled: return L"a newer driver is installed than the package brings";
     case InstallResult::kQueueNotUpdated: return L"the printer could not be pointed at its port";
+    case InstallResult::kProtectedPrintMode: return L"Windows protected print mode allows no third-party driver";
+    case InstallResult::kNoDriverForMachine: return L"the package has no driver for this machine";
   }
   return L"unknown result";
 }
@@ -50,6 +54,8 @@ ExitCode ExitCodeForResult(InstallResult result) {
     case InstallResult::kNoUsbPrinter: return kExitNoDevice;
     case InstallResult::kSystemTooOld: return kExitOldWindows;
     case InstallResult::kNewerDriverInstalled: return kExitNewerVersionInstalled;
+    case InstallResult::kProtectedPrintMode: return kExitDriverBlocked;
+    case InstallResult::kNoDriverForMachine: return kExitPlatformUnsupported;
     default: return kExitInstallFailed;
   }
 }

@@ -19,6 +19,8 @@ enum class InstallResult : int {
   kDriverCommandTimedOut = 110,  // unattended: the driver command did not end within the time limit
   kNewerDriverInstalled = 120,   // an update whose package is older than the installed driver
   kQueueNotUpdated = 130,        // an update that could not point the queue at the printer's port
+  kProtectedPrintMode = 140,     // Windows protected print mode refuses every third-party driver
+  kNoDriverForMachine = 150,     // the package has no models for this machine's architecture
 };
 
 // The string-table text the install page shows for a result; 0 for a result without one.
@@ -39,6 +41,8 @@ enum ExitCode : unsigned long {
   kExitPackageMissing = 1619,    // ERROR_INSTALL_PACKAGE_OPEN_FAILED
   kExitNotInstalled = 1605,      // ERROR_UNKNOWN_PRODUCT: a removal found nothing of ours
   kExitNewerVersionInstalled = 1638,  // ERROR_PRODUCT_VERSION: a newer driver is installed
+  kExitPlatformUnsupported = 1633,    // ERROR_INSTALL_PLATFORM_UNSUPPORTED: not for this processor
+  kExitDriverBlocked = 3014,          // ERROR_PRINTER_DRIVER_BLOCKED: protected print mode
   kExitBadCommandLine = 1639,    // ERROR_INVALID_COMMAND_LINE
 };
 

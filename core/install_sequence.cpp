@@ -69,11 +69,38 @@ void MakeDefaultPrinter(const CRunChoice& choice, const InstallContext& context,
 
 }  // namespace
 
+InstallResult CheckSystemAndPackage(const CPackageSettings& package, const InstallContext& context) {
+  if (context.protectedPrint.on) {
+    win::Log(L"install: %s: this Windows allows only its own printer drivers; nothing was installed",
+             context.protectedPrint.reason);
+    return InstallResult::kProtectedPrintMode;
+  }
+  const InfModelsChoice models = ChooseInfModels(package.g_models, context.machine, context.windowsVersion);
+  win::Log(L"install: machine %s (%s), Windows %d.%d; the package's models: %s; %s", MachineName(context.machine),
+           context.machineHow, context.windowsVersion.major, context.windowsVersion.minor,
+           DescribeInfDecorations(package.g_models),
+           models.verdict == InfModelsVerdict::kServed ? L"served by [" + models.section + L"]"
+                                                       : std::wstring(L"no models section for this machine"));
+  if (models.verdict != InfModelsVerdict::kServed) return InstallResult::kNoDriverForMachine;
+  return InstallResult::kSuccess;
+}
+
+std::wstring MessageTextForResult(InstallResult result, const InstallContext& context) {
+  const unsigned int id = MessageIdForResult(result);
+  if (id == 0) return std::wstring();
+  if (result == InstallResult::kNoDriverForMachine) {
+    return win::FormatResource(id, MachineName(context.machine), MachineName(context.machine));
+  }
+  return win::LoadStringResource(id);
+}
+
 InstallResult InstallPrinter(const CPackageSettings& package, CRunChoice& choice, const InstallContext& context,
                              IInstallReporter& reporter, InstallRun& run) {
   win::Log(L"install: connection %s, printer name \"%s\", model \"%s\"", ConnectionName(choice.g_ePortType),
            choice.g_strPrinterName, package.g_strDriverDesc);
   if (context.osMajorVersion < 5) return InstallResult::kSystemTooOld;
+  const InstallResult allowed = CheckSystemAndPackage(package, context);
+  if (allowed != InstallResult::kSuccess) return allowed;
 
   std::wstring port = L"LPT1:";
   reporter.HideTarget();
@@ -168,6 +195,8 @@ InstallResult UpdatePrinter(const CPackageSettings& package, CRunChoice& choice,
   win::Log(L"update: \"%s\" on %s with the driver \"%s\" %s was installed by this program on %s", now.name, now.port,
            now.driver, recorded.driverVersion, recorded.installed);
   if (context.osMajorVersion < 5) return InstallResult::kSystemTooOld;
+  const InstallResult allowed = CheckSystemAndPackage(package, context);
+  if (allowed != InstallResult::kSuccess) return allowed;
   run.installedPrinter.clear();
 
   // Windows Installer refuses to put an older version over a newer one; so does the update.

@@ -15,6 +15,9 @@
 #include "device/device_records_writer.h"
 #include "install/install_record.h"
 #include "install/printer_queue.h"
+#include "install/protected_print_core.h"
+#include "package/inf_model_core.h"
+#include "win/machine_core.h"
 
 // The helper program's file name and the service it runs as.
 extern const wchar_t kHelperFileName[];     // "PHelper.exe"
@@ -55,7 +58,23 @@ struct InstallContext {
   bool systemAccount = false;
   // An update may put an older package's driver over a newer one (/force).
   bool allowDowngrade = false;
+  // The machine Windows runs on (how it was found, for the log) and its version: the package must
+  // bring models for them.
+  Machine machine = Machine::kX86;
+  std::wstring machineHow;
+  WindowsVersion windowsVersion;
+  // Windows protected print mode: no third-party driver can be installed.
+  ProtectedPrintMode protectedPrint;
 };
+
+// Before anything is touched: a system whose print stack refuses every third-party driver
+// (protected print mode: kProtectedPrintMode), and a package without models for this machine's
+// architecture and version (kNoDriverForMachine), are told now rather than as an unknown failure of
+// the driver command. kSuccess when the install may go on.
+InstallResult CheckSystemAndPackage(const CPackageSettings& package, const InstallContext& context);
+
+// The text the person reads for `result`; empty for a result without one.
+std::wstring MessageTextForResult(InstallResult result, const InstallContext& context);
 
 // What one run of the sequence learns. The lists are filled afresh by each run.
 struct InstallRun {

@@ -181,7 +181,7 @@ bool RemoveWhatRemains(const InstallRecord& record, const std::wstring& helperSe
 
 }  // namespace
 
-UninstallResult UninstallPrinters(const std::wstring& onlyName, const std::wstring& helperServiceName) {
+UninstallResult UninstallPrinters(const std::wstring& onlyName, const std::wstring& helperServiceName, Machine machine) {
   InstallRecord record;
   if (!ReadInstallRecord(record)) {
     std::wstring version;
@@ -227,7 +227,7 @@ UninstallResult UninstallPrinters(const std::wstring& onlyName, const std::wstri
       continue;
     }
     DWORD error = ERROR_SUCCESS;
-    if (DeletePrinterDriver(driver, error)) {
+    if (DeletePrinterDriver(driver, PrinterEnvironmentOf(machine), error)) {
       win::Log(L"uninstall: the driver \"%s\" removed", driver);
     } else {
       win::Log(L"uninstall: the driver \"%s\" could not be removed, error %d", driver, error);

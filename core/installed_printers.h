@@ -35,4 +35,5 @@ ExitCode ExitCodeForUninstall(UninstallResult result);
 // Programs and Features, the record and the program's copy (at the next restart when it is the
 // running program). Another maker's printers and drivers, and queues that use another driver, are
 // never touched.
-UninstallResult UninstallPrinters(const std::wstring& onlyName, const std::wstring& helperServiceName);
+// `machine`: the machine Windows runs on, whose drivers the install put in place.
+UninstallResult UninstallPrinters(const std::wstring& onlyName, const std::wstring& helperServiceName, Machine machine);

@@ -9,6 +9,7 @@ bool LoadPackageInfInto(CSetupSettings& settings, const std::wstring& programDir
   if (!ReadInfText(programDirectory + L"\\" + PackageInfFileName(), text)) return false;
   InfModelInfo info = ParseInfModelText(text);
   settings.g_driverVer = ReadDriverVer(text);
+  settings.g_models = ReadInfPackageModels(text);
   // Taken over, not copied: an id may be the rest of a line many megabytes long.
   settings.g_strUsbHardwareId = std::move(info.usbHardwareId);
   settings.g_strLptHardwareId = std::move(info.lptHardwareId);

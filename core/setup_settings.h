@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "package/inf_model_core.h"
 #include "package/inf_version_core.h"
 
 // How the printer is attached.
@@ -30,6 +31,8 @@ struct CPackageSettings {
   // The package's DriverVer: what Programs and Features shows, and what tells an update from a
   // downgrade.
   DriverVersion g_driverVer;
+  // The INF's [Manufacturer] entries and their target decorations: which Windows it serves.
+  InfPackageModels g_models;
 
   // The fixed values that start-up assigns before the INF is read.
   void AssignFixedValues();

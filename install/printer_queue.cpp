@@ -118,13 +118,21 @@ bool IsPrinterDriverInUse(const std::wstring& driver) {
   return false;
 }
 
-bool DeletePrinterDriver(const std::wstring& driver, DWORD& error) {
+bool DeletePrinterDriver(const std::wstring& driver, const std::wstring& environment, DWORD& error) {
   error = ERROR_SUCCESS;
   std::vector<wchar_t> name(driver.begin(), driver.end());
   name.push_back(L'\0');
-  if (!win::spooler::DeletePrinterDriverExW(nullptr, name.data(), DPD_DELETE_UNUSED_FILES)) {
-    error = ::GetLastError();
-    return false;
+  std::vector<wchar_t> where(environment.begin(), environment.end());
+  where.push_back(L'\0');
+  if (win::spooler::DeletePrinterDriverExW(where.data(), name.data(), DPD_DELETE_UNUSED_FILES)) return true;
+  error = ::GetLastError();
+  // A spooler that knows no flags (Wine's) refuses the request itself: the driver alone then,
+  // its files staying where other drivers may need them.
+  if (error != ERROR_INVALID_PARAMETER) return false;
+  if (win::spooler::DeletePrinterDriverExW(where.data(), name.data(), 0)) {
+    error = ERROR_SUCCESS;
+    return true;
   }
-  return true;
+  error = ::GetLastError();
+  return false;
 }

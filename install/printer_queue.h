@@ -32,6 +32,7 @@ bool DeletePrinterQueue(const std::wstring& name, DWORD& error);
 // Whether a queue uses the driver `driver`.
 bool IsPrinterDriverInUse(const std::wstring& driver);
 
-// Removes the driver `driver` of this system's architecture, with the files no other driver needs;
-// false with the error when the spooler refuses (ERROR_PRINTER_DRIVER_IN_USE, say).
-bool DeletePrinterDriver(const std::wstring& driver, DWORD& error);
+// Removes the driver `driver` of the spooler's `environment` ("Windows x64": a 32-bit program on
+// 64-bit Windows would otherwise reach the drivers for 32-bit Windows), with the files no other
+// driver needs; false with the error when the spooler refuses (ERROR_PRINTER_DRIVER_IN_USE, say).
+bool DeletePrinterDriver(const std::wstring& driver, const std::wstring& environment, DWORD& error);

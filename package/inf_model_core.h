@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "package/machine_core.h"
+#include "win/machine_core.h"
 
 extern const wchar_t kInfUsbMarker[];  // "USBPRINT\"
 extern const wchar_t kInfLptMarker[];  // "LPTENUM\"

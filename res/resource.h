@@ -116,6 +116,10 @@
 // A second start while another installation runs (unattended, or in another session), told to a
 // person who started it without /S.
 #define IDS_ANOTHER_INSTALL_RUNNING 550
+// What the install refuses before it starts: Windows protected print mode, and a package without a
+// driver for this machine's processor (%s: x86, x64, ARM64).
+#define IDS_PROTECTED_PRINT_MODE 540
+#define IDS_NO_DRIVER_FOR_MACHINE 541
 // The entry in Programs and Features, and the removal's confirmation and outcome.
 #define IDS_UNINSTALL_DISPLAY_NAME 560
 #define IDS_UNINSTALL_CONFIRM 561

@@ -115,9 +115,8 @@ void CInstallPage::RunInstall() {
     if (!m_strInstalledPrinter.empty()) ShowDlgItem(IDC_INSTALL_TEST_PAGE, SW_SHOW);
   } else {
     if (m_progress) ::SendMessageW(m_progress, PBM_SETPOS, 100, 0);
-    const UINT messageId = MessageIdForResult(m_nResult);
     if (m_nResult == InstallResult::kPowerCyclePrinter) m_settings.g_nModelQueryCount = 0;
-    const std::wstring message = messageId != 0 ? win::LoadStringResource(messageId) : std::wstring();
+    const std::wstring message = MessageTextForResult(m_nResult, m_context);
     if (m_progress) ::SendMessageW(m_progress, PBM_SETPOS, 100, 0);
     ReportStep(win::LoadStringResource(IDS_INSTALL_FAILED), 0, TRUE);
     win::AppMessageBox(m_hWnd, message, MB_OK | MB_ICONERROR);

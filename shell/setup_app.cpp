@@ -4,6 +4,7 @@
 
 #include <new>
 
+#include "install/protected_print.h"
 #include "package/disk_object.h"
 #include "package/package_inf.h"
 #include "res/resource.h"
@@ -101,6 +102,18 @@ std::wstring DescribeSystem() {
 
 CSetupApp::CSetupApp(HINSTANCE instance) : m_hInstance(instance) {}
 
+WindowsVersion ReadWindowsVersion() {
+  WindowsVersion version;
+  OSVERSIONINFOW info;
+  ZeroMemory(&info, sizeof(info));
+  info.dwOSVersionInfoSize = sizeof(info);
+  if (!::GetVersionExW(&info)) return version;
+  version.major = info.dwMajorVersion;
+  version.minor = info.dwMinorVersion;
+  version.build = info.dwBuildNumber;
+  return version;
+}
+
 unsigned int ReadOsMajorVersion() {
   OSVERSIONINFOW info;
   ZeroMemory(&info, sizeof(info));
@@ -192,6 +205,14 @@ BOOL CSetupApp::InitInstance() {
   m_context.setDefault = !m_options.noDefault;
   m_context.allowDowngrade = m_options.force;
   m_context.systemAccount = IsLocalSystemAccount();
+  const win::NativeMachine machine = win::QueryNativeMachine();
+  m_context.machine = machine.machine;
+  m_context.machineHow = machine.how;
+  m_context.windowsVersion = ReadWindowsVersion();
+  m_context.protectedPrint = ReadProtectedPrintMode(win::IsRunningUnderWow64());
+  win::Log(L"machine: %s (%s); %s", MachineName(machine.machine), machine.how,
+           m_context.protectedPrint.on ? m_context.protectedPrint.reason
+                                       : std::wstring(L"Windows protected print mode is off"));
   m_settings.AssignFixedValues();
   if (!LoadPackageInf()) {
     win::Log(L"package: %s is missing or unreadable in %s", PackageInfFileName(), GetProgramDirectory());

@@ -40,3 +40,5 @@ class CSetupApp {
 
 // Major version of an NT-family system; 0 on any other platform or when the query failed.
 unsigned int ReadOsMajorVersion();
+// The system's version (as the manifest lets it report itself); zeros when the query failed.
+WindowsVersion ReadWindowsVersion();

@@ -143,9 +143,10 @@ ExitCode RunUnattendedInstall(CSetupSettings& settings, const InstallContext& co
     InstallHelperService(settings, settings, reporter, kHelperFileName, kHelperServiceName, &helper);
     const std::wstring port = settings.g_ePortType == Connection::kLpt ? std::wstring(L"LPT1:") : settings.g_strPortName;
     RecordInstalledPrinter(settings, settings, run.installedPrinter, port, helper, update ? &recorded : nullptr);
-  } else if (const unsigned int messageId = MessageIdForResult(result)) {
+  } else {
     // What the install page would have shown.
-    win::Log(L"the wizard's message: %s", win::LoadStringResource(messageId));
+    const std::wstring message = MessageTextForResult(result, context);
+    if (!message.empty()) win::Log(L"the wizard's message: %s", message);
   }
   return ExitCodeForResult(result);
 }

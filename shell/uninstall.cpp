@@ -8,6 +8,7 @@
 #include "res/resource.h"
 #include "win/app.h"
 #include "win/setup_log.h"
+#include "win/wow64.h"
 
 namespace {
 
@@ -40,7 +41,7 @@ ExitCode RunUninstall(const CommandLineOptions& options) {
       return kExitCancelled;
     }
   }
-  const UninstallResult result = UninstallPrinters(onlyName, kHelperServiceName);
+  const UninstallResult result = UninstallPrinters(onlyName, kHelperServiceName, win::QueryNativeMachine().machine);
   win::Log(L"uninstall: %s", DescribeUninstall(result));
   if (!options.quiet) {
     switch (result) {

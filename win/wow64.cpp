@@ -51,6 +51,35 @@ ScopedNoWow64Redirection::~ScopedNoWow64Redirection() {
   if (m_bOff) Redirection().revert(m_pOldValue);
 }
 
+NativeMachine QueryNativeMachine() {
+  NativeMachine found;
+  using IsWow64Process2Fn = BOOL(WINAPI*)(HANDLE, USHORT*, USHORT*);
+  static const IsWow64Process2Fn isWow64Process2 =
+      SystemFunction<IsWow64Process2Fn>(L"kernel32.dll", "IsWow64Process2");
+  USHORT processMachine = 0;
+  USHORT nativeMachine = 0;
+  if (isWow64Process2 != nullptr && isWow64Process2(::GetCurrentProcess(), &processMachine, &nativeMachine) &&
+      MachineFromImageFileMachine(nativeMachine, found.machine)) {
+    found.how = L"IsWow64Process2";
+    return found;
+  }
+  if (QueryWow64() == Wow64Answer::kYes) {
+    using NativeInfoFn = void(WINAPI*)(LPSYSTEM_INFO);
+    static const NativeInfoFn nativeInfo = SystemFunction<NativeInfoFn>(L"kernel32.dll", "GetNativeSystemInfo");
+    SYSTEM_INFO info = {};
+    if (nativeInfo != nullptr) nativeInfo(&info);
+    if (nativeInfo != nullptr && MachineFromProcessorArchitecture(info.wProcessorArchitecture, found.machine)) {
+      found.how = L"IsWow64Process and GetNativeSystemInfo";
+    } else {
+      found.machine = Machine::kX64;
+      found.how = L"IsWow64Process (a 64-bit Windows of unknown processor: taken for x64)";
+    }
+    return found;
+  }
+  found.how = L"no WOW64: a 32-bit Windows";
+  return found;
+}
+
 Rundll32Launch NativeRundll32() {
   Wow64State state = Wow64State::kUnknown;
   switch (QueryWow64()) {

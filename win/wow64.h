@@ -18,6 +18,16 @@ Wow64Answer QueryWow64();
 // The same, with a failed query counted as no.
 bool IsRunningUnderWow64();
 
+// The machine Windows runs on, and how that was found, for the log. IsWow64Process2 (Windows 10
+// 1511 and later) names it, ARM64 included; before it, a WOW64 process asks GetNativeSystemInfo
+// (which on Windows 11 on ARM reports x64 to an emulated x86 program), and a process outside WOW64
+// runs on a 32-bit x86 Windows.
+struct NativeMachine {
+  Machine machine = Machine::kX86;
+  const wchar_t* how = L"";
+};
+NativeMachine QueryNativeMachine();
+
 // Turns off the file-system redirection of this thread under WOW64 for as long as it lives
 // (Wow64DisableWow64FsRedirection, 64-bit XP and later); nothing where the system lacks it.
 class ScopedNoWow64Redirection {

@@ -16,3 +16,21 @@ Rundll32Launch ChooseRundll32(Wow64State state, bool sysnativeFound, const std::
   if (sysnativeFound) return {Rundll32PathFor(true, systemDirectory, windowsDirectory), false};
   return {Rundll32PathFor(false, systemDirectory, windowsDirectory), true};
 }
+
+bool MachineFromImageFileMachine(unsigned short imageFileMachine, Machine& machine) {
+  switch (imageFileMachine) {
+    case 0x014c: machine = Machine::kX86; return true;
+    case 0x8664: machine = Machine::kX64; return true;
+    case 0xAA64: machine = Machine::kArm64; return true;
+    default: return false;
+  }
+}
+
+bool MachineFromProcessorArchitecture(unsigned short architecture, Machine& machine) {
+  switch (architecture) {
+    case 0: machine = Machine::kX86; return true;
+    case 9: machine = Machine::kX64; return true;
+    case 12: machine = Machine::kArm64; return true;
+    default: return false;
+  }
+}

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "win/machine_core.h"
+
 enum class Wow64State { kNative, kWow64, kUnknown };
 
 // The rundll32.exe that runs both printer commands, by its full path (a search would look in the
@@ -27,3 +29,10 @@ struct Rundll32Launch {
 // counts as WOW64 when Sysnative is there: only WOW64 processes see that folder.
 Rundll32Launch ChooseRundll32(Wow64State state, bool sysnativeFound, const std::wstring& systemDirectory,
                               const std::wstring& windowsDirectory);
+
+// The machine of an IMAGE_FILE_MACHINE_ value (IsWow64Process2's native machine): 0x014c x86,
+// 0x8664 x64, 0xAA64 ARM64; false for any other.
+bool MachineFromImageFileMachine(unsigned short imageFileMachine, Machine& machine);
+// The machine of a PROCESSOR_ARCHITECTURE_ value (GetNativeSystemInfo): 0 x86, 9 x64, 12 ARM64;
+// false for any other.
+bool MachineFromProcessorArchitecture(unsigned short architecture, Machine& machine);

@@ -12,6 +12,12 @@
 
 namespace {
 
+std::string Utf8Of(const wchar_t* text) {
+  std::string out;
+  for (const wchar_t* c = text; *c != L'\0'; ++c) out += static_cast<char>(*c);
+  return out;
+}
+
 class RecordingReporter : public IInstallReporter {
  public:
   HWND MessageOwner() const override { return nullptr; }
@@ -28,6 +34,11 @@ class RecordingReporter : public IInstallReporter {
   std::wstring installed;
   int completed = 0;
 };
+
+Machine MachineOfThisWorld() {
+  BOOL wow64 = FALSE;
+  return ::IsWow64Process(::GetCurrentProcess(), &wow64) && wow64 ? Machine::kX64 : Machine::kX86;
+}
 
 std::wstring DefaultPrinterEntry() {
   wchar_t buffer[1024] = {};
@@ -58,6 +69,10 @@ class InstallSequenceTest : public ::testing::Test {
     const std::wstring program = win::ModuleFilePath();
     m_context.packageDirectory = program.substr(0, program.rfind(L'\\'));
     m_context.osMajorVersion = 6;
+    // The sample package, which serves this machine: the install goes on.
+    m_context.machine = MachineOfThisWorld();
+    m_context.windowsVersion = {6, 1, 7601};
+    ASSERT_TRUE(LoadPackageInfInto(m_settings, m_context.packageDirectory));
   }
   void TearDown() override {
     install_test::DeleteTestPrinter(m_settings.g_strPrinterName);
@@ -84,6 +99,33 @@ TEST_F(InstallSequenceTest, APlainStateInstallsOnTheParallelPortAndMakesItTheDef
   EXPECT_EQ(L"LPT1:", port);
   EXPECT_EQ(L"KESTROM KQ-80", driver);
   EXPECT_EQ(name + L",winspool,LPT1:", DefaultPrinterEntry());
+}
+
+// What the system allows is checked before anything is touched: protected print mode refuses every
+// third-party driver, and the package must bring models for the machine Windows runs on. ARM64
+// cannot run here: the machine is the context's value. The sample package serves x86 and x64.
+TEST_F(InstallSequenceTest, TheMachineAndProtectedPrintModeAreCheckedFirst) {
+  m_context.windowsVersion = {10, 0, 22631};
+  for (Machine machine : {Machine::kX86, Machine::kX64}) {
+    m_context.machine = machine;
+    EXPECT_EQ(InstallResult::kSuccess, CheckSystemAndPackage(m_settings, m_context)) << Utf8Of(MachineName(machine));
+  }
+  m_context.machine = Machine::kArm64;
+  EXPECT_EQ(InstallResult::kNoDriverForMachine, CheckSystemAndPackage(m_settings, m_context));
+  EXPECT_EQ(L"本驱动程序包中没有适用于这台电脑（ARM64 处理器）的驱动程序，无法安装。\r\n\r\n请使用包含 ARM64 驱动程序的驱动程序包。",
+            MessageTextForResult(InstallResult::kNoDriverForMachine, m_context));
+  EXPECT_EQ(kExitPlatformUnsupported, ExitCodeForResult(InstallResult::kNoDriverForMachine));
+  EXPECT_EQ(InstallResult::kNoDriverForMachine, InstallPrinter(m_settings, m_settings, m_context, m_reporter, m_run));
+  EXPECT_TRUE(m_reporter.target.empty()) << "refused before the printer list";
+  // A package with an ARM64 section goes on.
+  m_settings.g_models = ReadInfPackageModels(
+      L"[Manufacturer]\r\n%K%=K,NTx86,NTamd64,NTarm64\r\n[K.NTarm64]\r\n\"KESTROM KQ-80\" = A, USBPRINT\\KQ\r\n");
+  EXPECT_EQ(InstallResult::kSuccess, CheckSystemAndPackage(m_settings, m_context));
+
+  m_context.protectedPrint.on = true;
+  m_context.protectedPrint.reason = L"test";
+  EXPECT_EQ(InstallResult::kProtectedPrintMode, CheckSystemAndPackage(m_settings, m_context));
+  EXPECT_EQ(kExitDriverBlocked, ExitCodeForResult(InstallResult::kProtectedPrintMode));
 }
 
 // A system older than Windows 2000 is refused before anything is touched.

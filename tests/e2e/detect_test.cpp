@@ -1,6 +1,7 @@
 // Detection and the records after an installation, under Wine with seeded device records: what a
 // Windows system keeps for an attached USB printer or for parallel-port devices.
 #include <windows.h>
+#include <shlwapi.h>
 
 #include <shlobj.h>
 
@@ -60,6 +61,8 @@ class Detection : public ::testing::Test {
     kqseed::ClearSeededRecords();
     kqseed::ClearPrinterClassRecords();
     DeleteAllPrinters();
+    // What earlier scenarios recorded of their installs.
+    ::SHDeleteKeyW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\KESTROM");
     ::CreateDirectoryW(L"C:\\kq-e2e", nullptr);
     ::DeleteFileW(L"C:\\kq-e2e\\printui.log");
     ::DeleteFileW(DefaultLogPath().c_str());
@@ -256,6 +259,12 @@ TEST_F(Detection, AUsbInstallEndsWithThePrinterRecordsAndTheHelperRun) {
       EXPECT_FALSE(ValueExists(HKEY_LOCAL_MACHINE, acmeDevice + L"\\" + instance, name)) << Narrow(name);
     }
   }
+  // The wizard records what it installed and lists it in Programs and Features, as /S does.
+  const std::wstring entry = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\KESTROM.KQSetup";
+  EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, entry, L"DisplayVersion"), L"1.0.0.0");
+  EXPECT_NE(ReadString(HKEY_LOCAL_MACHINE, entry, L"QuietUninstallString").find(L"\\KESTROM\\KQSetup.exe\" /uninstall /S"),
+            std::wstring::npos);
+  EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, L"SOFTWARE\\KESTROM\\KQSetup\\Printers\\1", L"DriverKey"), driverKey);
   ASSERT_TRUE(Click(wizard.Button(IDC_FINISH)));
   EXPECT_TRUE(wizard.WaitForExit(10000));
   EXPECT_EQ(wizard.ExitCode(), 0u);

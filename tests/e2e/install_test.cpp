@@ -280,6 +280,90 @@ TEST_F(Install, ASystemOlderThanWindows2000IsRefusedWithMessage482) {
   EXPECT_EQ(ReadUtf8File(LogPath()), L"") << "nothing was run";
 }
 
+// What today's Windows refuses is told before anything is touched, each with its own message and
+// exit code: protected print mode (Windows 11 24H2 and later: only the system's own drivers), and,
+// in the 64-bit world, a package whose INF has only an undecorated models section (a driver for
+// 32-bit Windows); in the 32-bit world that package installs.
+TEST_F(Install, ProtectedPrintModeAndAPackageForAnotherMachineAreToldBeforeAnythingIsTouched) {
+  struct Refusal {
+    std::wstring folder;
+    bool policy;
+    std::wstring text;
+    DWORD exitCode;
+    const wchar_t* screenshot;
+  };
+  const bool wow64 = kqtest::TestRunsUnderWow64();
+  // The sample package with its decorations taken out.
+  const std::wstring plain = L"C:\\kq-e2e\\undecorated package";
+  ::CreateDirectoryW(plain.c_str(), nullptr);
+  ASSERT_TRUE(::CopyFileW((ProgramFolder() + L"\\KQSetup.exe").c_str(), (plain + L"\\KQSetup.exe").c_str(), FALSE));
+  std::string inf = FileBytes(ProgramFolder() + L"\\KQPRINTER.INF");
+  const size_t decorations = inf.find(",NTx86,NTamd64");
+  ASSERT_NE(decorations, std::string::npos);
+  inf.erase(decorations, 14);
+  HANDLE file = ::CreateFileW((plain + L"\\KQPRINTER.INF").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  DWORD written = 0;
+  ASSERT_TRUE(::WriteFile(file, inf.data(), static_cast<DWORD>(inf.size()), &written, nullptr));
+  ::CloseHandle(file);
+
+  std::vector<Refusal> refusals = {
+      {ProgramFolder(), true,
+       L"这台电脑的 Windows 已开启“Windows 受保护的打印模式”，只允许使用 Windows 自带的打印机驱动程序，因此无法安装本打印机驱动程序。"
+       L"\r\n\r\n请联系管理这台电脑的人员（系统管理员）关闭该模式后再安装。",
+       3014u, L"15-protected-print-mode"}};
+  if (wow64) {
+    refusals.push_back({plain, false,
+                        L"本驱动程序包中没有适用于这台电脑（x64 处理器）的驱动程序，无法安装。\r\n\r\n请使用包含 x64 驱动程序的驱动程序包。",
+                        1633u, L"16-no-driver-for-this-machine"});
+  }
+  const wchar_t* kWpp = L"SOFTWARE\\Policies\\Microsoft\\Windows NT\\Printers\\WPP";
+  for (const Refusal& refusal : refusals) {
+    SCOPED_TRACE(Narrow(refusal.screenshot));
+    HKEY policy = nullptr;
+    if (refusal.policy) {
+      ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, kWpp, 0, nullptr, 0, KEY_SET_VALUE | (wow64 ? KEY_WOW64_64KEY : 0),
+                                  nullptr, &policy, nullptr),
+                ERROR_SUCCESS);
+      const DWORD on = 1;
+      ::RegSetValueExW(policy, L"WindowsProtectedPrintGroupPolicyState", 0, REG_DWORD,
+                       reinterpret_cast<const BYTE*>(&on), sizeof(on));
+    }
+    StartWizard(refusal.folder);
+    GoToDetection();
+    ChooseParallelPort();
+    RunInstallStep();
+    MessageBoxInfo box = wizard.WaitForMessageBox(30000);
+    ASSERT_NE(box.hwnd, nullptr);
+    EXPECT_EQ(box.text, refusal.text);
+    Screenshot(box.hwnd, refusal.screenshot);
+    wizard.Answer(box, IDOK);
+    ASSERT_TRUE(wizard.WaitForCaption(kInstallDoneCaption, 10000));
+    ASSERT_TRUE(Click(wizard.Button(IDC_FINISH)));
+    EXPECT_TRUE(wizard.WaitForExit(10000));
+    EXPECT_EQ(wizard.ExitCode(), refusal.exitCode);
+    EXPECT_TRUE(PrinterNames().empty());
+    EXPECT_EQ(ReadUtf8File(LogPath()), L"") << "nothing was run";
+    // Unattended: the same code, no window.
+    WizardProcess quiet;
+    ASSERT_TRUE(quiet.Start(refusal.folder + L"\\KQSetup.exe", {L"KQ_PRINTUI_LOG=" + LogPath()}, L"/S /port=lpt"));
+    ASSERT_TRUE(quiet.WaitForExit(60000));
+    EXPECT_EQ(quiet.ExitCode(), refusal.exitCode);
+    EXPECT_EQ(quiet.WaitForFrame(0), nullptr);
+    if (policy != nullptr) {
+      ::RegDeleteValueW(policy, L"WindowsProtectedPrintGroupPolicyState");
+      ::RegCloseKey(policy);
+    }
+  }
+  if (!wow64) {
+    // A 32-bit Windows takes the undecorated section.
+    WizardProcess quiet;
+    ASSERT_TRUE(quiet.Start(plain + L"\\KQSetup.exe", {L"KQ_PRINTUI_LOG=" + LogPath()}, L"/S /port=lpt"));
+    ASSERT_TRUE(quiet.WaitForExit(60000));
+    EXPECT_EQ(quiet.ExitCode(), 0u);
+    EXPECT_EQ(PrinterNames().size(), 1u);
+  }
+}
+
 // A folder with blanks and Chinese characters, with a rundll32.exe planted beside the program:
 // the installation works and the planted program never runs.
 TEST_F(Install, AProgramFolderWithBlanksAndChineseAndAPlantedRundll32) {

@@ -7,6 +7,7 @@
 //   /ia /m MODEL /f INF                    adds the driver MODEL alone, or replaces it, with the
 //                                          date and version of the INF's DriverVer
 //   /k /n NAME                             checks that NAME exists (no page is printed)
+//   /y /n NAME                             makes NAME the default printer of the user who runs it
 // It is built for both architectures and behaves as we expect the system's own copies to: the
 // 32-bit one loaded into a 32-bit process on 64-bit Windows (WOW64) would add a driver for
 // "Windows NT x86" only, which a queue on that system cannot use, so there /if and /ia add nothing
@@ -449,6 +450,13 @@ std::wstring TestPage(const PrintUiCommand& command) {
   return L"test page \"" + name + L"\"";
 }
 
+std::wstring SetDefault(const PrintUiCommand& command) {
+  std::wstring name;
+  if (!command.GetValue(L"n", name) || name.empty()) return L"error missing /n";
+  if (!::SetDefaultPrinterW(name.c_str())) return ErrorOutcome(L"SetDefaultPrinterW", ::GetLastError());
+  return L"default printer \"" + name + L"\"";
+}
+
 DWORD Run(const wchar_t* commandLine) {
   const std::wstring line = commandLine ? commandLine : L"";
   const PrintUiCommand command = ParsePrintUiCommand(line);
@@ -461,6 +469,8 @@ DWORD Run(const wchar_t* commandLine) {
     outcome = InstallDriverOnly(command, refusal);
   } else if (command.HasFlag(L"k")) {
     outcome = TestPage(command);
+  } else if (command.HasFlag(L"y")) {
+    outcome = SetDefault(command);
   } else {
     outcome = L"ignored";
   }

@@ -14,3 +14,15 @@ inline const wchar_t* MachineName(Machine machine) {
   }
   return L"unknown";
 }
+
+// The spooler's name for the drivers of that machine ("Windows NT x86", "Windows x64",
+// "Windows ARM64"): a 32-bit program on 64-bit Windows must name the native one, or it reaches the
+// drivers for 32-bit Windows.
+inline const wchar_t* PrinterEnvironmentOf(Machine machine) {
+  switch (machine) {
+    case Machine::kX86: return L"Windows NT x86";
+    case Machine::kX64: return L"Windows x64";
+    case Machine::kArm64: return L"Windows ARM64";
+  }
+  return L"Windows NT x86";
+}
