@@ -44,7 +44,10 @@ endif()
 
 # The banner bitmaps the dialog templates name, for 96 DPI, are drawn by a script, so that they are
 # reproducible from the repository alone. The pages draw their banners for the display's scale at
-# the exact size of their areas (shell/banner_painter.h): no bitmap per scale is stored.
+# the exact size of their areas (shell/banner_painter.h): no bitmap per scale is stored, and the
+# stored ones, which a page shows only when its area is exactly theirs or drawing fails, have 8 bits
+# per pixel with a palette of each banner's own colours (a third of the 24-bit bytes, within a level
+# of the drawing).
 set(BANNERS)
 set(BANNER_RC)
 foreach(banner IDB_BANNER_CABLE:454 IDB_BANNER_DETECT:456 IDB_BANNER_WELCOME:458)
@@ -56,7 +59,7 @@ foreach(banner IDB_BANNER_CABLE:454 IDB_BANNER_DETECT:456 IDB_BANNER_WELCOME:458
   string(APPEND BANNER_RC "${banner_name} BITMAP \"${bitmap}\"\n")
 endforeach()
 add_custom_command(OUTPUT ${BANNERS}
-  COMMAND python3 ${CMAKE_SOURCE_DIR}/res/make_banners.py ${GEN_DIR}
+  COMMAND python3 ${CMAKE_SOURCE_DIR}/res/make_banners.py --palette ${GEN_DIR}
   DEPENDS ${CMAKE_SOURCE_DIR}/res/make_banners.py
   COMMENT "Drawing the banner bitmaps")
 add_custom_target(banners DEPENDS ${BANNERS})

@@ -1,16 +1,23 @@
 #!/usr/bin/env python3
-"""Draws the three wizard banners (24-bit BMP) from code, so that the same repository always yields
-the same bytes: 160 x 310 pixels at 96 DPI, the bitmaps the dialog templates name. The program
-itself draws each banner for the display's scale at the exact size of its area
+"""Draws the three wizard banners (BMP) from code, so that the same repository always yields the
+same bytes: 160 x 310 pixels at 96 DPI, the bitmaps the dialog templates name. The program itself
+draws each banner for the display's scale at the exact size of its area
 (shell/banner_painter_core.cpp, a port of this drawing); the host tests compare its pixels with
-this script's at the DPIs given here. Writes banner<id>-<dpi>.bmp.
-Usage: make_banners.py OUTPUT_DIR [DPI ...]   (96 alone by default)"""
+this script's 24-bit ones at the DPIs given here. Writes banner<id>-<dpi>.bmp.
+With --palette the bitmaps have 8 bits per pixel and at most 256 colours chosen for each banner,
+a third of the 24-bit ones' bytes (what the executable stores); each pixel then differs from the
+drawing by at most PALETTE_TOLERANCE levels per channel, which the script checks.
+Usage: make_banners.py [--palette] OUTPUT_DIR [DPI ...]   (96 alone by default)"""
 import math
 import os
 import struct
 import sys
+from collections import Counter
 
 BASE_W, BASE_H = 160, 310
+# The most a palettised pixel may differ from the drawing in any channel (the banners need 1): the
+# gradients merge a neighbouring step here and there, and the picture stays the same.
+PALETTE_TOLERANCE = 2
 
 
 def blend(a, b, t):
@@ -87,19 +94,64 @@ class Banner:
         for i in range(s(30)):
             self.rect(cx + s(18) + i, cy + s(18) + i, cx + s(26) + i, cy + s(24) + i, color)
 
-    def write(self, path):
-        row_bytes = self.w * 3
-        pad = (4 - row_bytes % 4) % 4
-        data = bytearray()
-        for y in range(self.h - 1, -1, -1):          # bottom-up rows
-            for (r, g, b) in self.px[y]:
-                data += bytes((b, g, r))
-            data += b"\0" * pad
+    def write(self, path, palette=False):
+        if palette:
+            colours, indices = quantise(self.px)
+            bits, table = 8, b"".join(bytes((b, g, r, 0)) for (r, g, b) in colours)
+            rows = [bytes(row) for row in indices]
+        else:
+            bits, table = 24, b""
+            rows = [b"".join(bytes((b, g, r)) for (r, g, b) in row) for row in self.px]
+        pad = b"\0" * ((4 - len(rows[0]) % 4) % 4)
+        data = b"".join(row + pad for row in reversed(rows))   # bottom-up rows
+        offset = 14 + 40 + len(table)
         per_metre = int(round(self.dpi / 0.0254))
-        header = struct.pack("<2sIHHI", b"BM", 14 + 40 + len(data), 0, 0, 54)
-        info = struct.pack("<IiiHHIIiiII", 40, self.w, self.h, 1, 24, 0, len(data), per_metre, per_metre, 0, 0)
+        colours_used = len(table) // 4
+        header = struct.pack("<2sIHHI", b"BM", offset + len(data), 0, 0, offset)
+        info = struct.pack("<IiiHHIIiiII", 40, self.w, self.h, 1, bits, 0, len(data), per_metre, per_metre,
+                           colours_used, colours_used)
         with open(path, "wb") as f:
-            f.write(header + info + data)
+            f.write(header + info + table + data)
+
+
+def quantise(px, limit=256):
+    """Median cut over the picture's own colours: the group of colours spanning the widest range in
+    one channel is split at its pixels' median in that channel until there are `limit` groups,
+    and each group becomes the mean of its pixels. The banners have a few hundred colours, nearly
+    all of them the steps of a smooth gradient, so a group holds two or three neighbouring steps.
+    Returns the palette and each pixel's index into it; deterministic, so the bytes are too."""
+    counts = Counter(colour for row in px for colour in row)
+    groups = [sorted(counts)]
+    while len(groups) < limit:
+        def spread(group):
+            return max(max(c[k] for c in group) - min(c[k] for c in group) for k in range(3))
+        widest = max(range(len(groups)), key=lambda i: (spread(groups[i]), -i))
+        group = groups[widest]
+        if spread(group) == 0:
+            break                                            # every colour has its own entry
+        channel = max(range(3), key=lambda k: (max(c[k] for c in group) - min(c[k] for c in group), -k))
+        group = sorted(group, key=lambda c: (c[channel], c))
+        half, seen, cut = sum(counts[c] for c in group) / 2.0, 0, 1
+        for i, colour in enumerate(group[:-1]):
+            seen += counts[colour]
+            cut = i + 1
+            if seen >= half:
+                break
+        groups[widest:widest + 1] = [group[:cut], group[cut:]]
+    palette = []
+    for group in groups:
+        weight = sum(counts[c] for c in group)
+        palette.append(tuple(int(math.floor(sum(c[k] * counts[c] for c in group) / weight + 0.5)) for k in range(3)))
+
+    def nearest(colour):
+        return min(range(len(palette)),
+                   key=lambda i: (sum((palette[i][k] - colour[k]) ** 2 for k in range(3)), i))
+    index = {colour: nearest(colour) for colour in counts}
+    worst = max(abs(palette[index[c]][k] - c[k]) for c in counts for k in range(3))
+    if worst > PALETTE_TOLERANCE:
+        raise SystemExit("make_banners.py: a palette of %d colours is %d levels off the drawing (at most %d)"
+                         % (limit, worst, PALETTE_TOLERANCE))
+    return palette, [[index[c] for c in row] for row in px]
 
 
 def welcome(dpi):
@@ -126,12 +178,15 @@ def detection(dpi):
 
 
 def main():
-    out = sys.argv[1] if len(sys.argv) > 1 else "."
-    dpis = [int(arg) for arg in sys.argv[2:]] or [96]
+    args = sys.argv[1:]
+    palette = "--palette" in args
+    args = [arg for arg in args if arg != "--palette"]
+    out = args[0] if args else "."
+    dpis = [int(arg) for arg in args[1:]] or [96]
     os.makedirs(out, exist_ok=True)
     for banner_id, draw in ((458, welcome), (454, cable_guide), (456, detection)):
         for dpi in dpis:
-            draw(dpi).write(os.path.join(out, "banner%d-%d.bmp" % (banner_id, dpi)))
+            draw(dpi).write(os.path.join(out, "banner%d-%d.bmp" % (banner_id, dpi)), palette)
 
 
 if __name__ == "__main__":

@@ -9,9 +9,9 @@
 #define IDD_INSTALL_PAGE 205
 #define IDD_PRINT_TEST_PAGE 465
 
-// Banner bitmaps (24 bits, 160 x 310 pixels) for 96 DPI. Their pictures keep the size the template
-// gives them (SS_CENTERIMAGE), and a page draws its banner at that size for the display's scale
-// unless the bitmap fits it exactly (shell/banner_painter.h).
+// Banner bitmaps (8 bits with a palette, 160 x 310 pixels) for 96 DPI. Their pictures keep the
+// size the template gives them (SS_CENTERIMAGE), and a page draws its banner at that size for the
+// display's scale unless the bitmap fits it exactly (shell/banner_painter.h).
 #define IDB_BANNER_CABLE 454
 #define IDB_BANNER_DETECT 456
 #define IDB_BANNER_WELCOME 458

@@ -5,8 +5,8 @@ HBITMAP CreateBannerBitmap(BannerPicture picture, int width, int height, int dpi
     ::SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
-  // 24 bits, as the template's own bitmaps: a 32-bit one would be taken for a bitmap with an alpha
-  // channel by the common controls' picture.
+  // 24 bits: a 32-bit one would be taken for a bitmap with an alpha channel by the common controls'
+  // picture.
   BITMAPINFO info = {};
   info.bmiHeader.biSize = sizeof(info.bmiHeader);
   info.bmiHeader.biWidth = width;
