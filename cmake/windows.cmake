@@ -7,6 +7,15 @@ add_compile_definitions(UNICODE _UNICODE NOMINMAX WINVER=0x0501 _WIN32_WINNT=0x0
 set(STATIC_RUNTIME -static -static-libgcc -static-libstdc++)
 # Address-space randomisation and no-execute data for everything we ship.
 set(HARDENING -Wl,--dynamicbase -Wl,--nxcompat)
+# An exception that nothing catches ends the program through abort() either way. libstdc++'s
+# default handler first writes the exception's demangled type name to the standard error, which
+# neither shipped program shows anyone (a GUI program, a service), and brings the demangler and
+# MinGW's printf along: about 75 KB of each executable. They end in abort() at once instead.
+# (i686 C names carry a leading underscore.)
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  set(c_prefix _)
+endif()
+set(PLAIN_TERMINATE -Wl,--defsym,${c_prefix}_ZN9__gnu_cxx27__verbose_terminate_handlerEv=${c_prefix}abort)
 include(${CMAKE_SOURCE_DIR}/cmake/reproducible.cmake)
 include(${CMAKE_SOURCE_DIR}/cmake/signing.cmake)
 
@@ -34,7 +43,7 @@ if(HELPER_SOURCES)
                          ${CMAKE_SOURCE_DIR}/win/system_library.cpp)
   target_include_directories(PHelper PRIVATE ${CMAKE_SOURCE_DIR})
   target_compile_definitions(PHelper PRIVATE KQ_HELPER_PROGRAM)
-  target_link_options(PHelper PRIVATE ${STATIC_RUNTIME} ${HARDENING} -municode -s)
+  target_link_options(PHelper PRIVATE ${STATIC_RUNTIME} ${HARDENING} ${PLAIN_TERMINATE} -municode -s)
   target_link_libraries(PHelper PRIVATE kqcore advapi32)
   set_target_properties(PHelper PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
   kq_reproducible_link(PHelper)
@@ -102,7 +111,7 @@ if(HELPER_EXE)
 endif()
 
 add_executable(KQSetup WIN32 ${CMAKE_SOURCE_DIR}/shell/main.cpp $<TARGET_OBJECTS:kqres>)
-target_link_options(KQSetup PRIVATE ${STATIC_RUNTIME} ${HARDENING} -municode -mwindows -s)
+target_link_options(KQSetup PRIVATE ${STATIC_RUNTIME} ${HARDENING} ${PLAIN_TERMINATE} -municode -mwindows -s)
 target_link_libraries(KQSetup PRIVATE kqwin)
 set_target_properties(KQSetup PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 kq_reproducible_link(KQSetup)
