@@ -11,6 +11,8 @@
 # KQSetup.exe's manifest is read from its resources (wrestool) and must hold the execution level,
 # the common controls 6, its architecture, DPI awareness and the five supported systems, with the
 # project's version, which the version resource must carry too (tests/static/check_manifest.py).
+# KQSetup.exe, the helper inside it, must stay within 1.5 MiB (1,572,864 bytes): what users
+# download.
 set -uo pipefail
 dir="$1"
 probe="${2:-}"
@@ -88,6 +90,13 @@ for exe in KQSetup.exe PHelper.exe; do
     fail=1
   fi
 done
+
+# tools/benchmark.sh prints the share of the limit in use.
+size_limit=$((3 * 1024 * 1024 / 2))
+if [ -f "$dir/KQSetup.exe" ]; then
+  size=$(stat -c %s "$dir/KQSetup.exe")
+  check "KQSetup.exe within 1.5 MiB ($size_limit bytes): $size bytes" "[ $size -le $size_limit ]"
+fi
 
 if [ -n "$probe" ]; then
   beyond=$(imports_beyond_floor "$probe")
