@@ -2,6 +2,7 @@
 
 #include "shell/setup_app.h"
 #include "win/app.h"
+#include "win/setup_log.h"
 #include "win/spooler.h"
 #include "win/system_library.h"
 
@@ -13,8 +14,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     app.InitInstance();
     return static_cast<int>(app.GetExitCode());
   } catch (...) {
-    // Whatever escaped the wizard's own handling is told, not left to end the process unseen.
+    // Whatever escaped the wizard's own handling is told, not left to end the process unseen, and
+    // the log still ends with the run's exit code.
     win::ReportFailedCallback();
+    win::Log(L"the program ends in an exception");
+    win::CloseSetupLog(kExitInstallFailed);
     return static_cast<int>(kExitInstallFailed);
   }
 }

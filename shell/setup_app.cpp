@@ -143,7 +143,9 @@ void CSetupApp::OpenLog(const std::vector<std::wstring>& words, const std::wstri
   disk.ResolvePath(path);
   const size_t slash = path.rfind(L'\\');
   if (slash != std::wstring::npos) disk.MakeDirectoryPath(path.substr(0, slash));
-  if (!win::OpenSetupLog(path, mayTrim, std::wstring(L"KQSetup ") + KQ_VERSION_TEXT)) return;
+  // The default place falls back to the Windows temporary folder when %TEMP% cannot be written.
+  const std::wstring fallback = logPath.empty() ? FallbackSetupLogPath() : std::wstring();
+  if (!win::OpenSetupLogOrFallback(path, fallback, mayTrim, std::wstring(L"KQSetup ") + KQ_VERSION_TEXT)) return;
   win::Log(L"command line: %s", JoinCommandLine(words));
   win::Log(L"program: %s", win::ModuleFilePath());
   win::LogLine(DescribeSystem());
@@ -160,9 +162,10 @@ void CSetupApp::ShowUsage(const std::wstring& offending) const {
 
 BOOL CSetupApp::InitInstance() {
   win::SetResourceModule(m_hInstance);
-  const std::vector<std::wstring> words = CommandLineWords();
+  std::vector<std::wstring> words;
   std::wstring offending;
-  const bool valid = ReadCommandLine(words, m_options, offending);
+  // A refused line whose raw text asks for /S counts as unattended: no box for nobody to answer.
+  const bool valid = ReadProcessCommandLine(words, m_options, offending);
   win::SetUnattended(m_options.quiet);
 
   // A refused command line, and the help, touch nothing but the log.
@@ -176,15 +179,24 @@ BOOL CSetupApp::InitInstance() {
   }
 
   CSingleInstance instance;
-  const bool only = instance.Acquire();
-  // Only the one wizard running trims the log: a second one would cut what the first writes.
-  OpenLog(words, m_options.logPath, only);
-  if (!only) {
+  const SingleInstanceResult lock = instance.Acquire();
+  // Only the one wizard that holds the lock trims the log: a second one would cut what the first
+  // writes.
+  OpenLog(words, m_options.logPath, lock.outcome == SingleInstanceOutcome::kAcquired);
+  win::Log(L"one wizard per machine: %s", DescribeSingleInstance(lock));
+  if (lock.outcome == SingleInstanceOutcome::kAnotherCopyRuns) {
     win::Log(L"another copy of the wizard is running: this one ends");
-    if (!m_options.quiet) CSingleInstance::BringFirstWizardToFront();
+    // A person is told, when the first one cannot be brought to the front (it runs unattended, or in
+    // another session).
+    if (!m_options.quiet && !CSingleInstance::BringFirstWizardToFront()) {
+      win::AppMessageBox(nullptr, win::LoadStringResource(IDS_ANOTHER_INSTALL_RUNNING), MB_OK | MB_ICONINFORMATION);
+    }
     m_nExitCode = kExitAlreadyRunning;
     win::CloseSetupLog(m_nExitCode);
     return FALSE;
+  }
+  if (lock.outcome == SingleInstanceOutcome::kUnavailable) {
+    win::Log(L"the lock cannot be had, error %d: the run goes on without it", lock.error);
   }
 
   // The removal needs no INF: Programs and Features runs it from the program's own copy.

@@ -163,14 +163,15 @@ SingleInstanceResult CSingleInstance::AcquireGlobalName() {
   return Result(SingleInstanceOutcome::kUnavailable, error, false);
 }
 
-void CSingleInstance::BringFirstWizardToFront() {
+bool CSingleInstance::BringFirstWizardToFront() {
   HWND wizard = nullptr;
   ::EnumWindows(&FindMarkedWizard, reinterpret_cast<LPARAM>(&wizard));
-  if (wizard == nullptr) return;
+  if (wizard == nullptr) return false;
   if (::IsIconic(wizard)) ::ShowWindow(wizard, SW_RESTORE);
   // A box the wizard shows (a message, the test-page dialog) is what the person must answer.
   HWND front = ::GetLastActivePopup(wizard);
   ::SetForegroundWindow(front != nullptr ? front : wizard);
+  return true;
 }
 
 void CSingleInstance::MarkWizardWindow(HWND frame) {

@@ -40,8 +40,8 @@ class CSingleInstance {
   void Release();
 
   // Brings the first wizard's window (or the box it shows) to the front, when it is in this
-  // session.
-  static void BringFirstWizardToFront();
+  // session; false when there is none to bring (the first run is unattended, or in another session).
+  static bool BringFirstWizardToFront();
   // Marks the wizard's frame so that a second start can find it.
   static void MarkWizardWindow(HWND frame);
 

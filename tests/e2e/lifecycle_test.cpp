@@ -372,5 +372,32 @@ TEST_F(Lifecycle, EveryUserGetsThePrinterAsDefaultAtLogonUnlessNoDefault) {
   EXPECT_EQ(DefaultPrinterEntry().substr(0, 6), L"KQ-80,");
 }
 
+// A person's second start while an unattended run holds the lock: nothing of the first can be
+// brought forward, so a box says that another installation is running (1618). And a /S that
+// Windows' splitting buried in another word (a backslash before a quote) still means no window.
+TEST_F(Lifecycle, ASecondStartDuringAnUnattendedRunSaysSoAndABuriedSShowsNothing) {
+  WizardProcess unattended;
+  ASSERT_TRUE(unattended.Start(ProgramFolder() + L"\\KQSetup.exe",
+                               {L"KQ_PRINTUI_LOG=" + kPrintUiLog, L"KQ_PRINTUI_DELAY_MS=15000"}, Quiet(L"/port=lpt")));
+  ASSERT_TRUE(WaitUntil([&] { return Log().find(L"rundll32: ") != std::wstring::npos; }, 60000)) << Utf8(Log());
+  WizardProcess person;
+  ASSERT_TRUE(person.Start(ProgramFolder() + L"\\KQSetup.exe"));
+  const MessageBoxInfo box = person.WaitForMessageBox(30000);
+  ASSERT_NE(box.hwnd, nullptr);
+  EXPECT_NE(box.text.find(L"另一个打印机驱动安装程序正在运行"), std::wstring::npos) << Utf8(box.text);
+  person.Answer(box, IDOK);
+  ASSERT_TRUE(person.WaitForExit(30000));
+  EXPECT_EQ(person.ExitCode(), 1618u);
+  ASSERT_TRUE(unattended.WaitForExit(120000));
+  EXPECT_EQ(unattended.ExitCode(), 0u);
+
+  WizardProcess buried;
+  ASSERT_TRUE(buried.Start(ProgramFolder() + L"\\KQSetup.exe", {}, L"/log=\"C:\\kq-e2e\\\" /S"));
+  ASSERT_TRUE(buried.WaitForExit(30000));
+  EXPECT_EQ(buried.ExitCode(), 1639u);
+  EXPECT_EQ(buried.FindMessageBox().hwnd, nullptr);
+  EXPECT_EQ(buried.WaitForFrame(0), nullptr);
+}
+
 }  // namespace
 }  // namespace e2e
