@@ -5,9 +5,13 @@
 #include <gtest/gtest.h>
 
 #include "install/install_spooler_helpers.h"
+#include "install/active_setup.h"
 #include "install/printer_list.h"
+#include "package/registry_key.h"
+#include "helper/helper_test_util.h"
 #include "tests/device/device_test_support.h"
 #include "win/app.h"
+#include "win/setup_log.h"
 #include "win/spooler.h"
 
 namespace {
@@ -126,6 +130,39 @@ TEST_F(InstallSequenceTest, TheMachineAndProtectedPrintModeAreCheckedFirst) {
   m_context.protectedPrint.reason = L"test";
   EXPECT_EQ(InstallResult::kProtectedPrintMode, CheckSystemAndPackage(m_settings, m_context));
   EXPECT_EQ(kExitDriverBlocked, ExitCodeForResult(InstallResult::kProtectedPrintMode));
+}
+
+// A run as the local system account, as deployment tools run it (the harness cannot log on as it):
+// the default printer written at once is that account's own, which the log says plainly, and every
+// user gets the printer as default at their next logon through Active Setup.
+TEST_F(InstallSequenceTest, AsTheSystemAccountEveryUserGetsTheDefaultAtLogon) {
+  wchar_t temp[MAX_PATH] = {};
+  ::GetTempPathW(MAX_PATH, temp);
+  const std::wstring logPath = std::wstring(temp) + L"kq-sequence-" + std::to_wstring(::GetCurrentProcessId()) + L".log";
+  ::DeleteFileW(logPath.c_str());
+  BOOL wow64 = FALSE;
+  const REGSAM view = ::IsWow64Process(::GetCurrentProcess(), &wow64) && wow64 ? KEY_WOW64_64KEY : 0;
+  CRegistryKey::DeleteTree(HKEY_CURRENT_USER, kDefaultPrinterActiveSetupKey, view);
+  ASSERT_TRUE(win::OpenSetupLog(logPath, false, L"test"));
+  m_context.systemAccount = true;
+  EXPECT_EQ(InstallResult::kSuccess, InstallPrinter(m_settings, m_settings, m_context, m_reporter, m_run));
+  win::CloseSetupLog(0);
+  const std::string log = kqtest::ReadFileText(logPath);
+  ::DeleteFileW(logPath.c_str());
+  EXPECT_NE(log.find("written for the local system account, whose default printer is nobody's"), std::string::npos)
+      << log;
+  EXPECT_NE(log.find("default printer for every user: Active Setup"), std::string::npos) << log;
+  HKEY key = nullptr;
+  ASSERT_EQ(ERROR_SUCCESS,
+            ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kDefaultPrinterActiveSetupKey, 0, KEY_READ | view, &key));
+  wchar_t stub[1024] = {};
+  DWORD size = sizeof(stub) - sizeof(wchar_t);
+  EXPECT_EQ(ERROR_SUCCESS, ::RegQueryValueExW(key, L"StubPath", nullptr, nullptr, reinterpret_cast<BYTE*>(stub), &size));
+  ::RegCloseKey(key);
+  EXPECT_NE(std::wstring(stub).find(L"PrintUIEntry /y /n \"" + m_settings.g_strPrinterName + L"\" /q"), std::wstring::npos);
+  // The system account's own profile gets no mark: it is nobody's.
+  EXPECT_NE(ERROR_SUCCESS, ::RegOpenKeyExW(HKEY_CURRENT_USER, kDefaultPrinterActiveSetupKey, 0, KEY_READ | view, &key));
+  CRegistryKey::DeleteTree(HKEY_LOCAL_MACHINE, kDefaultPrinterActiveSetupKey, view);
 }
 
 // A system older than Windows 2000 is refused before anything is touched.
