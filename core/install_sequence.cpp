@@ -51,6 +51,19 @@ std::wstring UsbInstallPort(CRunChoice& choice) {
   return printer.port;
 }
 
+// The port the printer goes onto: LPT1: for the parallel port; for USB, the port of an attached
+// printer of the series (UsbInstallPort). False when USB is chosen and none is attached.
+bool ChoosePort(CRunChoice& choice, std::wstring& port) {
+  port = L"LPT1:";
+  if (choice.g_ePortType != Connection::kUsb) return true;
+  if (!IsPrinterUsbEnumerated()) {
+    win::Log(L"install: the USB printing service lists no device");
+    return false;
+  }
+  port = UsbInstallPort(choice);
+  return !port.empty();
+}
+
 // Makes the new printer the default printer: the running account's own at once, every user's at
 // their next logon. Under the local system account the first is nobody's: the log says so plainly.
 void MakeDefaultPrinter(const CRunChoice& choice, const InstallContext& context, const std::wstring& printer,
@@ -102,16 +115,9 @@ InstallResult InstallPrinter(const CPackageSettings& package, CRunChoice& choice
   const InstallResult allowed = CheckSystemAndPackage(package, context);
   if (allowed != InstallResult::kSuccess) return allowed;
 
-  std::wstring port = L"LPT1:";
+  std::wstring port;
   reporter.HideTarget();
-  if (choice.g_ePortType == Connection::kUsb) {
-    if (!IsPrinterUsbEnumerated()) {
-      win::Log(L"install: the USB printing service lists no device");
-      return InstallResult::kNoUsbPrinter;
-    }
-    port = UsbInstallPort(choice);
-    if (port.empty()) return InstallResult::kNoUsbPrinter;
-  }
+  if (!ChoosePort(choice, port)) return InstallResult::kNoUsbPrinter;
   run.installedPrinter.clear();
 
   // Each run compares its own before and after lists, never an earlier run's names. Without a
@@ -211,16 +217,9 @@ InstallResult UpdatePrinter(const CPackageSettings& package, CRunChoice& choice,
              installed.VersionText());
   }
 
-  std::wstring port = L"LPT1:";
+  std::wstring port;
   reporter.HideTarget();
-  if (choice.g_ePortType == Connection::kUsb) {
-    if (!IsPrinterUsbEnumerated()) {
-      win::Log(L"update: the USB printing service lists no device");
-      return InstallResult::kNoUsbPrinter;
-    }
-    port = UsbInstallPort(choice);
-    if (port.empty()) return InstallResult::kNoUsbPrinter;
-  }
+  if (!ChoosePort(choice, port)) return InstallResult::kNoUsbPrinter;
   reporter.ShowTarget(now.name, port, package.g_strDriverDesc);
   reporter.ReportStep(win::LoadStringResource(IDS_STEP_ADD_DRIVER), kStepsPerText);
 

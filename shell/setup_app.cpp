@@ -26,48 +26,48 @@
 
 namespace {
 
+// The process token's information of `kind` (TokenGroups, TokenUser ...); empty when it cannot be read.
+std::vector<BYTE> ProcessTokenInformation(TOKEN_INFORMATION_CLASS kind) {
+  win::ScopedHandle token;
+  if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, token.Receive())) return {};
+  DWORD needed = 0;
+  ::GetTokenInformation(token.Get(), kind, nullptr, 0, &needed);
+  if (needed == 0) return {};
+  std::vector<BYTE> buffer(needed);
+  if (!::GetTokenInformation(token.Get(), kind, buffer.data(), needed, &needed)) return {};
+  return buffer;
+}
+
+// Whether `sid` is the well-known NT AUTHORITY SID of the given relative ids.
+bool IsNtAuthoritySid(PSID sid, BYTE count, DWORD first, DWORD second) {
+  SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
+  PSID known = nullptr;
+  if (!::AllocateAndInitializeSid(&nt, count, first, second, 0, 0, 0, 0, 0, 0, &known)) return false;
+  const bool equal = ::EqualSid(sid, known) != FALSE;
+  ::FreeSid(known);
+  return equal;
+}
+
 // Whether the process runs with the administrators' rights in force (elevated, on Vista and
 // later): its token holds the administrators group, enabled.
 bool IsElevated() {
-  win::ScopedHandle token;
-  if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, token.Receive())) return false;
-  DWORD needed = 0;
-  ::GetTokenInformation(token.Get(), TokenGroups, nullptr, 0, &needed);
-  if (needed == 0) return false;
-  std::vector<BYTE> buffer(needed);
-  if (!::GetTokenInformation(token.Get(), TokenGroups, buffer.data(), needed, &needed)) return false;
-  SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
-  PSID admins = nullptr;
-  if (!::AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,
-                                  &admins)) {
-    return false;
-  }
-  bool elevated = false;
+  const std::vector<BYTE> buffer = ProcessTokenInformation(TokenGroups);
+  if (buffer.empty()) return false;
   const auto* groups = reinterpret_cast<const TOKEN_GROUPS*>(buffer.data());
   for (DWORD i = 0; i < groups->GroupCount; ++i) {
-    if (::EqualSid(groups->Groups[i].Sid, admins) && (groups->Groups[i].Attributes & SE_GROUP_ENABLED) != 0) {
-      elevated = true;
+    if ((groups->Groups[i].Attributes & SE_GROUP_ENABLED) != 0 &&
+        IsNtAuthoritySid(groups->Groups[i].Sid, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS)) {
+      return true;
     }
   }
-  ::FreeSid(admins);
-  return elevated;
+  return false;
 }
 
 // Whether the process runs as the local system account (S-1-5-18), as deployment tools run it.
 bool IsLocalSystemAccount() {
-  win::ScopedHandle token;
-  if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, token.Receive())) return false;
-  DWORD needed = 0;
-  ::GetTokenInformation(token.Get(), TokenUser, nullptr, 0, &needed);
-  if (needed == 0) return false;
-  std::vector<BYTE> buffer(needed);
-  if (!::GetTokenInformation(token.Get(), TokenUser, buffer.data(), needed, &needed)) return false;
-  SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
-  PSID system = nullptr;
-  if (!::AllocateAndInitializeSid(&nt, 1, SECURITY_LOCAL_SYSTEM_RID, 0, 0, 0, 0, 0, 0, 0, &system)) return false;
-  const bool isSystem = ::EqualSid(reinterpret_cast<const TOKEN_USER*>(buffer.data())->User.Sid, system) != FALSE;
-  ::FreeSid(system);
-  return isSystem;
+  const std::vector<BYTE> buffer = ProcessTokenInformation(TokenUser);
+  return !buffer.empty() &&
+         IsNtAuthoritySid(reinterpret_cast<const TOKEN_USER*>(buffer.data())->User.Sid, 1, SECURITY_LOCAL_SYSTEM_RID, 0);
 }
 
 std::wstring UserName() {
