@@ -63,8 +63,17 @@ CommandRun RunRundll32(const std::wstring& parameters, bool hidden, DWORD timeou
   std::vector<wchar_t> buffer(parameters.begin(), parameters.end());
   buffer.push_back(L'\0');
   const DWORD start = ::GetTickCount();
-  DWORD error = ERROR_SUCCESS;
-  win::ScopedHandle process(StartProcess(launch, buffer, hidden, error));
+  DWORD error = ERROR_NOT_ENOUGH_MEMORY;
+  // Starting a process blocks its caller for a while (a tenth of a second and more under Wine):
+  // on a thread of its own, so that the window keeps answering meanwhile.
+  win::ScopedHandle process;
+  win::RunHandlingMessages([&] {
+    try {
+      process.Reset(StartProcess(launch, buffer, hidden, error));
+    } catch (...) {
+      // Out of memory for the command line: not started, and that is what is logged.
+    }
+  });
   if (!process) {
     win::Log(L"rundll32: could not be started, error %d", static_cast<unsigned long>(error));
     return CommandRun::kNotStarted;

@@ -35,14 +35,17 @@ const wchar_t kSessionWatchClass[] = L"KQSetup.SessionWatch";
 // start at every boot, and the log gets its last line.
 class CSessionEndWatch {
  public:
+  // The run waits until the window exists: under Wine, a first window on one thread while the
+  // spooler's first call (which loads the display driver too) runs on another can hang both.
   CSessionEndWatch() {
+    m_stop.Reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
     m_ready.Reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    m_thread.Reset(::CreateThread(nullptr, 0, &CSessionEndWatch::Run, this, 0, &m_threadId));
-    if (m_thread && m_ready) ::WaitForSingleObject(m_ready.Get(), 10000);
+    if (m_stop && m_ready) m_thread.Reset(::CreateThread(nullptr, 0, &CSessionEndWatch::Run, this, 0, nullptr));
+    if (m_thread) ::WaitForSingleObject(m_ready.Get(), 10000);
   }
   ~CSessionEndWatch() {
     if (!m_thread) return;
-    ::PostThreadMessageW(m_threadId, WM_QUIT, 0, 0);
+    ::SetEvent(m_stop.Get());
     ::WaitForSingleObject(m_thread.Get(), 10000);
   }
   CSessionEndWatch(const CSessionEndWatch&) = delete;
@@ -58,17 +61,20 @@ class CSessionEndWatch {
     ::RegisterClassW(&windowClass);
     HWND window = ::CreateWindowExW(0, kSessionWatchClass, L"KQSetup", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
                                     windowClass.hInstance, nullptr);
-    // The queue exists now (the window made it): a quit posted from here on is not lost.
-    MSG msg;
-    ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
-    if (window == nullptr) win::Log(L"unattended: no window for the session's end, error %d", ::GetLastError());
-    if (window != nullptr) win::SetShutdownBlockReason(window, win::LoadStringResource(IDS_SHUTDOWN_REASON));
     ::SetEvent(watch->m_ready.Get());
-    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) ::DispatchMessageW(&msg);
-    if (window != nullptr) {
-      win::ClearShutdownBlockReason(window);
-      ::DestroyWindow(window);
+    if (window == nullptr) {
+      win::Log(L"unattended: no window for the session's end, error %d", ::GetLastError());
+      return 0;
     }
+    win::SetShutdownBlockReason(window, win::LoadStringResource(IDS_SHUTDOWN_REASON));
+    // Messages until the run ends.
+    HANDLE stop = watch->m_stop.Get();
+    while (::MsgWaitForMultipleObjects(1, &stop, FALSE, INFINITE, QS_ALLINPUT) == WAIT_OBJECT_0 + 1) {
+      MSG msg;
+      while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
+    }
+    win::ClearShutdownBlockReason(window);
+    ::DestroyWindow(window);
     return 0;
   }
 
@@ -95,9 +101,9 @@ class CSessionEndWatch {
     return ::DefWindowProcW(window, message, wParam, lParam);
   }
 
+  win::ScopedHandle m_stop;
   win::ScopedHandle m_ready;
   win::ScopedHandle m_thread;
-  DWORD m_threadId = 0;
 };
 
 }  // namespace

@@ -165,10 +165,18 @@ std::wstring SystemWindowsDirectory() {
 }
 
 void InitCommonControlClasses(DWORD classes) {
-  using InitFn = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
-  const auto initEx = ModuleFunction<InitFn>(::GetModuleHandleW(L"comctl32.dll"), "InitCommonControlsEx");
+  // Loaded here, not at the program's start: a run that shows no window (unattended) never pays
+  // for the common controls and the display they bring. By its name, so that the manifest's
+  // binding to version 6 applies (a full path would reach the system directory's older copy); the
+  // process's DLL search is restricted to the system directory for anything the binding does not
+  // name.
+  HMODULE module = ::LoadLibraryW(L"comctl32.dll");
+  using InitExFn = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+  using InitFn = void(WINAPI*)();
+  const auto initEx = ModuleFunction<InitExFn>(module, "InitCommonControlsEx");
+  const auto init = ModuleFunction<InitFn>(module, "InitCommonControls");
   INITCOMMONCONTROLSEX controls = {sizeof(controls), classes};
-  if (initEx == nullptr || !initEx(&controls)) ::InitCommonControls();
+  if ((initEx == nullptr || !initEx(&controls)) && init != nullptr) init();
 }
 
 bool GetSpecialFolderPath(int csidl, std::wstring& path) {

@@ -21,8 +21,9 @@ void ClearShutdownBlockReason(HWND window);
 // Terminal Services. Without a trailing backslash; empty on failure.
 std::wstring SystemWindowsDirectory();
 
-// Registers the common-control classes: InitCommonControlsEx (common controls 4.70 and later), on
-// older ones InitCommonControls, which registers them all.
+// Loads the common controls (version 6 where the manifest binds it) and registers their classes:
+// InitCommonControlsEx (common controls 4.70 and later), on older ones InitCommonControls, which
+// registers them all.
 void InitCommonControlClasses(DWORD classes);
 
 // SHGetSpecialFolderPathW (shell32 4.71 and later), without creating the folder. False when the

@@ -274,6 +274,12 @@ TEST(InstallPageResult, ARunThatEndsInAnExceptionIsAFailure) {
   settings.g_ePortType = Connection::kLpt;
   InstallContext context;
   context.osMajorVersion = 6;
+  // The sample package, which serves this machine: the run reaches the printer list.
+  const std::wstring program = win::ModuleFilePath();
+  ASSERT_TRUE(LoadPackageInfInto(settings, program.substr(0, program.rfind(L'\\'))));
+  context.windowsVersion = {6, 1, 7601};
+  BOOL wow64 = FALSE;
+  context.machine = ::IsWow64Process(::GetCurrentProcess(), &wow64) && wow64 ? Machine::kX64 : Machine::kX86;
   CInstallPage page(nullptr, settings, context);
   win::spooler::SetEnumPrintersForTesting(&SpoolerOutOfMemory);
   EXPECT_THROW(page.RunInstall(), std::bad_alloc);
