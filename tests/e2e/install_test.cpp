@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 #include <mutex>
 
 #include "e2e/e2e_common.h"
@@ -316,17 +317,30 @@ TEST_F(Install, ProtectedPrintModeAndAPackageForAnotherMachineAreToldBeforeAnyth
                         L"本驱动程序包中没有适用于这台电脑（x64 处理器）的驱动程序，无法安装。\r\n\r\n请使用包含 x64 驱动程序的驱动程序包。",
                         1633u, L"16-no-driver-for-this-machine"});
   }
-  const wchar_t* kWpp = L"SOFTWARE\\Policies\\Microsoft\\Windows NT\\Printers\\WPP";
+  // The policy value, set for one refusal and taken away again whatever the scenario's end: left
+  // behind, it would refuse every later install in this world.
+  struct PolicyValue {
+    explicit PolicyValue(bool wow64) {
+      ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Policies\\Microsoft\\Windows NT\\Printers\\WPP", 0, nullptr, 0,
+                        KEY_SET_VALUE | (wow64 ? KEY_WOW64_64KEY : 0), nullptr, &key, nullptr);
+      const DWORD on = 1;
+      set = key != nullptr && ::RegSetValueExW(key, L"WindowsProtectedPrintGroupPolicyState", 0, REG_DWORD,
+                                               reinterpret_cast<const BYTE*>(&on), sizeof(on)) == ERROR_SUCCESS;
+    }
+    ~PolicyValue() {
+      if (key == nullptr) return;
+      ::RegDeleteValueW(key, L"WindowsProtectedPrintGroupPolicyState");
+      ::RegCloseKey(key);
+    }
+    HKEY key = nullptr;
+    bool set = false;
+  };
   for (const Refusal& refusal : refusals) {
     SCOPED_TRACE(Narrow(refusal.screenshot));
-    HKEY policy = nullptr;
+    std::unique_ptr<PolicyValue> policy;
     if (refusal.policy) {
-      ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, kWpp, 0, nullptr, 0, KEY_SET_VALUE | (wow64 ? KEY_WOW64_64KEY : 0),
-                                  nullptr, &policy, nullptr),
-                ERROR_SUCCESS);
-      const DWORD on = 1;
-      ::RegSetValueExW(policy, L"WindowsProtectedPrintGroupPolicyState", 0, REG_DWORD,
-                       reinterpret_cast<const BYTE*>(&on), sizeof(on));
+      policy.reset(new PolicyValue(wow64));
+      ASSERT_TRUE(policy->set);
     }
     StartWizard(refusal.folder);
     GoToDetection();
@@ -338,6 +352,7 @@ TEST_F(Install, ProtectedPrintModeAndAPackageForAnotherMachineAreToldBeforeAnyth
     Screenshot(box.hwnd, refusal.screenshot);
     wizard.Answer(box, IDOK);
     ASSERT_TRUE(wizard.WaitForCaption(kInstallDoneCaption, 10000));
+    ASSERT_TRUE(WaitForButtons(wizard, {true, false, false, true}));
     ASSERT_TRUE(Click(wizard.Button(IDC_FINISH)));
     EXPECT_TRUE(wizard.WaitForExit(10000));
     EXPECT_EQ(wizard.ExitCode(), refusal.exitCode);
@@ -349,10 +364,6 @@ TEST_F(Install, ProtectedPrintModeAndAPackageForAnotherMachineAreToldBeforeAnyth
     ASSERT_TRUE(quiet.WaitForExit(60000));
     EXPECT_EQ(quiet.ExitCode(), refusal.exitCode);
     EXPECT_EQ(quiet.WaitForFrame(0), nullptr);
-    if (policy != nullptr) {
-      ::RegDeleteValueW(policy, L"WindowsProtectedPrintGroupPolicyState");
-      ::RegCloseKey(policy);
-    }
   }
   if (!wow64) {
     // A 32-bit Windows takes the undecorated section.
