@@ -8,6 +8,7 @@
 
 #include "e2e/e2e_common.h"
 #include "e2e/spooler_state.h"
+#include "support/printui_log.h"
 #include "support/seed_records.h"
 
 namespace e2e {
@@ -78,7 +79,10 @@ TEST_F(Hostile, AnInfOfRandomBytesOffersNoConnection) {
   RunToDetectionEnd(FolderWithInf(L"random", bytes));
   EXPECT_FALSE(IsEnabled(wizard.PageControl(IDC_DETECT_USB)));
   EXPECT_FALSE(IsEnabled(wizard.PageControl(IDC_DETECT_LPT)));
-  EXPECT_EQ(InstallOutcome(), L"没有检测到USB打印机设备。请返回上一步重新连接USB线缆并打开电源。");
+  // No models section for any machine: the package is refused before anything is touched.
+  const std::wstring machine = kqtest::TestRunsUnderWow64() ? L"x64" : L"x86";
+  EXPECT_EQ(InstallOutcome(), L"本驱动程序包中没有适用于这台电脑（" + machine + L" 处理器）的驱动程序，无法安装。\r\n\r\n请使用包含 " +
+                                  machine + L" 驱动程序的驱动程序包。");
   EXPECT_TRUE(PrinterNames().empty());
 }
 
