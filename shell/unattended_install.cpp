@@ -35,13 +35,12 @@ const wchar_t kSessionWatchClass[] = L"KQSetup.SessionWatch";
 // start at every boot, and the log gets its last line.
 class CSessionEndWatch {
  public:
-  // The run waits until the window exists: under Wine, a first window on one thread while the
-  // spooler's first call (which loads the display driver too) runs on another can hang both.
+  // The window comes up while the run goes on. Not before the spooler's first call has returned:
+  // under Wine, a first window on one thread while the spooler starts on another (it loads the
+  // display driver too) can hang both.
   CSessionEndWatch() {
     m_stop.Reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    m_ready.Reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    if (m_stop && m_ready) m_thread.Reset(::CreateThread(nullptr, 0, &CSessionEndWatch::Run, this, 0, nullptr));
-    if (m_thread) ::WaitForSingleObject(m_ready.Get(), 10000);
+    if (m_stop) m_thread.Reset(::CreateThread(nullptr, 0, &CSessionEndWatch::Run, this, 0, nullptr));
   }
   ~CSessionEndWatch() {
     if (!m_thread) return;
@@ -61,7 +60,6 @@ class CSessionEndWatch {
     ::RegisterClassW(&windowClass);
     HWND window = ::CreateWindowExW(0, kSessionWatchClass, L"KQSetup", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
                                     windowClass.hInstance, nullptr);
-    ::SetEvent(watch->m_ready.Get());
     if (window == nullptr) {
       win::Log(L"unattended: no window for the session's end, error %d", ::GetLastError());
       return 0;
@@ -102,7 +100,6 @@ class CSessionEndWatch {
   }
 
   win::ScopedHandle m_stop;
-  win::ScopedHandle m_ready;
   win::ScopedHandle m_thread;
 };
 
@@ -110,7 +107,6 @@ class CSessionEndWatch {
 
 ExitCode RunUnattendedInstall(CSetupSettings& settings, const InstallContext& context,
                               const CommandLineOptions& options) {
-  CSessionEndWatch sessionWatch;
   CUnattendedReporter reporter;
   settings.g_ePortType = Connection::kUsb;
   RunDetection(settings, settings, reporter);
@@ -145,6 +141,10 @@ ExitCode RunUnattendedInstall(CSetupSettings& settings, const InstallContext& co
     return kExitInstallFailed;
   }
   if (result == InstallResult::kSuccess) {
+    // From here on the run changes what must not be left half done (the helper service registered
+    // to start at every boot): the session's end must reach it. The window comes up meanwhile, on
+    // its own thread (under Wine a first window costs a tenth of a second and more).
+    CSessionEndWatch sessionWatch;
     HelperOutcome helper;
     InstallHelperService(settings, settings, reporter, kHelperFileName, kHelperServiceName, &helper);
     const std::wstring port = settings.g_ePortType == Connection::kLpt ? std::wstring(L"LPT1:") : settings.g_strPortName;
