@@ -1,5 +1,7 @@
 #include "core/install_sequence.h"
 
+#include <exception>
+
 #include "core/detection_run.h"
 #include "core/install_decisions_core.h"
 #include "device/device_records_writer.h"
@@ -290,22 +292,31 @@ int InstallHelperService(const CPackageSettings& package, const CRunChoice& choi
   records.modelDesc = choice.g_strModelDesc;
   records.seriesCode = package.g_strSeriesCode;
   records.printerSuffix = package.g_strPrinterSuffix;
-  if (choice.g_ePortType == Connection::kLpt) {
-    records.hardwareId = package.g_strLptHardwareId;
-    done.records = WriteLptPrinterRecords(records);
-  } else {
-    records.hardwareId = package.g_strUsbHardwareId;
-    done.records = WritePrinterUsbRecords(records);
-  }
+  records.hardwareId = choice.g_ePortType == Connection::kLpt ? package.g_strLptHardwareId : package.g_strUsbHardwareId;
   const std::wstring path = GetHelperServicePath(helperFile);
-  // A helper of ours left running by a run that was cut short holds its program file: stopped and
-  // removed first, the file can be written and this run goes as it should.
-  DWORD leftoverError = ERROR_SUCCESS;
-  if (!path.empty() && !RemoveLeftoverHelperService(serviceName, path, leftoverError)) {
-    win::Log(L"helper service: the one left from an earlier run stays registered, error %d",
-             static_cast<unsigned long>(leftoverError));
-  }
-  if (!ExtractHelperService(helperFile)) {
+  // The records, a leftover helper's stop and the program file's writing take from a tenth of a
+  // second to several: on a thread of their own, so that the window keeps answering. What they
+  // throw is thrown here again, where the run's failure is told.
+  bool extracted = false;
+  std::exception_ptr failure;
+  win::RunHandlingMessages([&] {
+    try {
+      done.records = choice.g_ePortType == Connection::kLpt ? WriteLptPrinterRecords(records)
+                                                              : WritePrinterUsbRecords(records);
+      // A helper of ours left running by a run that was cut short holds its program file: stopped
+      // and removed first, the file can be written and this run goes as it should.
+      DWORD leftoverError = ERROR_SUCCESS;
+      if (!path.empty() && !RemoveLeftoverHelperService(serviceName, path, leftoverError)) {
+        win::Log(L"helper service: the one left from an earlier run stays registered, error %d",
+                 static_cast<unsigned long>(leftoverError));
+      }
+      extracted = ExtractHelperService(helperFile);
+    } catch (...) {
+      failure = std::current_exception();
+    }
+  });
+  if (failure) std::rethrow_exception(failure);
+  if (!extracted) {
     win::Log(L"helper program: %s could not be written", path.empty() ? helperFile : path);
     win::ShowMessageBox(reporter.MessageOwner(), win::LoadStringResource(IDS_HELPER_EXTRACT_FAILED), caption, MB_OK);
     return 0;
