@@ -159,6 +159,13 @@ TEST_F(Unattended, RefusalsAndFailuresEndWithTheirOwnCodes) {
   // The driver command creates nothing.
   EXPECT_EQ(Run(L"/S /port=lpt /log=\"" + kLog + L"\"", {L"KQ_PRINTUI_MODE=none"}), 1603u);
   EXPECT_EQ(LastLogLine(Log()), L"exit code 1603");
+  // A printer appears, but not ours (Windows added one it discovered while our driver's install
+  // failed): no success either, and no device records or helper for it.
+  EXPECT_EQ(Run(L"/S /port=lpt /log=\"" + kLog + L"\"", {L"KQ_PRINTUI_MODE=rename:Network Printer"}), 1603u);
+  EXPECT_NE(Log().find(L"no new printer carries the name"), std::wstring::npos) << Utf8(Log());
+  EXPECT_EQ(Log().find(L"helper service: create"), std::wstring::npos) << Utf8(Log());
+  EXPECT_EQ(LastLogLine(Log()), L"exit code 1603");
+  ASSERT_TRUE(install_test::DeleteTestPrinter(L"Network Printer"));
   // No INF beside the program.
   const std::wstring folder = L"C:\\kq-e2e\\unattended no inf";
   ::CreateDirectoryW(folder.c_str(), nullptr);
