@@ -107,6 +107,16 @@ class Detection : public ::testing::Test {
   WizardProcess wizard;
 };
 
+// Another maker's USB printer, on a port of its own (USB003).
+kqseed::UsbPrinterSeed AnotherMakersPrinter() {
+  kqseed::UsbPrinterSeed acme;
+  acme.portDescription = L"ACME LASER JET P1000";
+  acme.hardwareId = L"USBPRINT\\AcmeLaser_Jet_P10009D2F";
+  acme.instancePath = L"USB\\VID_1234&PID_5678\\ACME0001";
+  acme.portNumber = 3;
+  return acme;
+}
+
 TEST_F(Detection, AnEnumeratedUsbPrinterIsFoundAtOnce) {
   ASSERT_TRUE(kqseed::SeedUsbPrinter());
   StartWizard();
@@ -132,12 +142,7 @@ TEST_F(Detection, WithoutAPrinterTheInfModelIsProposedAfterAboutThreeSeconds) {
 // refuses to put our driver onto its port. Ours, switched on after the detection, is installed on
 // its own port.
 TEST_F(Detection, AnotherMakersPrinterAloneGetsNoDriverOursSwitchedOnLateGetsItsOwnPort) {
-  kqseed::UsbPrinterSeed acme;
-  acme.portDescription = L"ACME LASER JET P1000";
-  acme.hardwareId = L"USBPRINT\\AcmeLaser_Jet_P10009D2F";
-  acme.instancePath = L"USB\\VID_1234&PID_5678\\ACME0001";
-  acme.portNumber = 3;
-  ASSERT_TRUE(kqseed::SeedUsbPrinter(acme));
+  ASSERT_TRUE(kqseed::SeedUsbPrinter(AnotherMakersPrinter()));
   StartWizard();
   Detect();
   EXPECT_EQ(Status(), kNotDetected);
@@ -376,6 +381,26 @@ TEST_F(Detection, BackFromTheInstallPageDetectsAgain) {
   ASSERT_TRUE(WaitForDetectionEnd(wizard));
   EXPECT_EQ(Status(), kDetected);
   EXPECT_EQ(Name(), L"KQ-80") << "the detection proposes the detected name again";
+
+  // Ours unplugged before the next detection, another maker's attached: the detection finds
+  // nothing of ours, and the install that follows never goes onto the port an earlier detection
+  // found (dead now, or another printer's).
+  kqseed::ClearSeededRecords();
+  ASSERT_TRUE(kqseed::SeedUsbPrinter(AnotherMakersPrinter()));
+  ASSERT_TRUE(Click(wizard.Button(IDC_BACK)));
+  ASSERT_TRUE(wizard.WaitForCaption(kCableCaption, 5000));
+  Detect();
+  EXPECT_EQ(Status(), kNotDetected);
+  ASSERT_TRUE(Click(wizard.Button(IDC_NEXT)));
+  ASSERT_TRUE(WaitUntil(
+      [&] { return wizard.Caption() == kInstallDoneCaption || wizard.FindMessageBox().hwnd != nullptr; }, 60000));
+  const std::wstring commands = ReadUtf8File(L"C:\\kq-e2e\\printui.log");
+  size_t onTheOldPort = 0;
+  for (size_t at = commands.find(L"/r \"USB001\""); at != std::wstring::npos;
+       at = commands.find(L"/r \"USB001\"", at + 1)) {
+    ++onTheOldPort;
+  }
+  EXPECT_EQ(onTheOldPort, 1u) << Utf8(commands);
 }
 
 }  // namespace
