@@ -40,7 +40,15 @@ class CSessionEndWatch {
   // display driver too) can hang both.
   CSessionEndWatch() {
     m_stop.Reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    if (m_stop) m_thread.Reset(::CreateThread(nullptr, 0, &CSessionEndWatch::Run, this, 0, nullptr));
+    // The thread gets a handle of its own to the stop event: should it outlive the wait below (a
+    // window that takes more than ten seconds to come up), it holds nothing of this object.
+    HANDLE threadStop = nullptr;
+    if (!m_stop || !::DuplicateHandle(::GetCurrentProcess(), m_stop.Get(), ::GetCurrentProcess(), &threadStop, 0,
+                                      FALSE, DUPLICATE_SAME_ACCESS)) {
+      return;
+    }
+    m_thread.Reset(::CreateThread(nullptr, 0, &CSessionEndWatch::Run, threadStop, 0, nullptr));
+    if (!m_thread) ::CloseHandle(threadStop);
   }
   ~CSessionEndWatch() {
     if (!m_thread) return;
@@ -51,8 +59,8 @@ class CSessionEndWatch {
   CSessionEndWatch& operator=(const CSessionEndWatch&) = delete;
 
  private:
-  static DWORD WINAPI Run(void* self) {
-    auto* watch = static_cast<CSessionEndWatch*>(self);
+  static DWORD WINAPI Run(void* stopEvent) {
+    win::ScopedHandle stopOwner(static_cast<HANDLE>(stopEvent));
     WNDCLASSW windowClass = {};
     windowClass.lpfnWndProc = &CSessionEndWatch::WindowProc;
     windowClass.hInstance = ::GetModuleHandleW(nullptr);
@@ -66,7 +74,7 @@ class CSessionEndWatch {
     }
     win::SetShutdownBlockReason(window, win::LoadStringResource(IDS_SHUTDOWN_REASON));
     // Messages until the run ends.
-    HANDLE stop = watch->m_stop.Get();
+    HANDLE stop = stopOwner.Get();
     while (::MsgWaitForMultipleObjects(1, &stop, FALSE, INFINITE, QS_ALLINPUT) == WAIT_OBJECT_0 + 1) {
       MSG msg;
       while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
