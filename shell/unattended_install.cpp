@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <memory>
+
 #include "core/detection_run.h"
 #include "core/installed_printers.h"
 #include "res/resource.h"
@@ -39,20 +41,17 @@ class CSessionEndWatch {
   // under Wine, a first window on one thread while the spooler starts on another (it loads the
   // display driver too) can hang both.
   CSessionEndWatch() {
-    m_stop.Reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    // The thread gets a handle of its own to the stop event: should it outlive the wait below (a
-    // window that takes more than ten seconds to come up), it holds nothing of this object.
-    HANDLE threadStop = nullptr;
-    if (!m_stop || !::DuplicateHandle(::GetCurrentProcess(), m_stop.Get(), ::GetCurrentProcess(), &threadStop, 0,
-                                      FALSE, DUPLICATE_SAME_ACCESS)) {
-      return;
-    }
+    m_stop = std::make_shared<win::ScopedHandle>(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (!*m_stop) return;
+    // The thread shares the stop event: should it outlive the wait below (a window that takes
+    // more than ten seconds to come up), it holds nothing of this object.
+    auto* threadStop = new std::shared_ptr<win::ScopedHandle>(m_stop);
     m_thread.Reset(::CreateThread(nullptr, 0, &CSessionEndWatch::Run, threadStop, 0, nullptr));
-    if (!m_thread) ::CloseHandle(threadStop);
+    if (!m_thread) delete threadStop;
   }
   ~CSessionEndWatch() {
     if (!m_thread) return;
-    ::SetEvent(m_stop.Get());
+    ::SetEvent(m_stop->Get());
     ::WaitForSingleObject(m_thread.Get(), 10000);
   }
   CSessionEndWatch(const CSessionEndWatch&) = delete;
@@ -60,7 +59,8 @@ class CSessionEndWatch {
 
  private:
   static DWORD WINAPI Run(void* stopEvent) {
-    win::ScopedHandle stopOwner(static_cast<HANDLE>(stopEvent));
+    const std::unique_ptr<std::shared_ptr<win::ScopedHandle>> stopOwner(
+        static_cast<std::shared_ptr<win::ScopedHandle>*>(stopEvent));
     WNDCLASSW windowClass = {};
     windowClass.lpfnWndProc = &CSessionEndWatch::WindowProc;
     windowClass.hInstance = ::GetModuleHandleW(nullptr);
@@ -74,7 +74,7 @@ class CSessionEndWatch {
     }
     win::SetShutdownBlockReason(window, win::LoadStringResource(IDS_SHUTDOWN_REASON));
     // Messages until the run ends.
-    HANDLE stop = stopOwner.Get();
+    HANDLE stop = (*stopOwner)->Get();
     while (::MsgWaitForMultipleObjects(1, &stop, FALSE, INFINITE, QS_ALLINPUT) == WAIT_OBJECT_0 + 1) {
       MSG msg;
       while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
@@ -107,7 +107,7 @@ class CSessionEndWatch {
     return ::DefWindowProcW(window, message, wParam, lParam);
   }
 
-  win::ScopedHandle m_stop;
+  std::shared_ptr<win::ScopedHandle> m_stop;
   win::ScopedHandle m_thread;
 };
 
