@@ -1,7 +1,5 @@
 #include "core/install_sequence.h"
 
-#include <exception>
-
 #include "core/detection_run.h"
 #include "core/install_decisions_core.h"
 #include "device/device_records_writer.h"
@@ -296,26 +294,20 @@ int InstallHelperService(const CPackageSettings& package, const CRunChoice& choi
   const std::wstring path = GetHelperServicePath(helperFile);
   // The records, a leftover helper's stop and the program file's writing take from a tenth of a
   // second to several: on a thread of their own, so that the window keeps answering. What they
-  // throw is thrown here again, where the run's failure is told.
+  // throw reaches the caller, where the run's failure is told.
   bool extracted = false;
-  std::exception_ptr failure;
   win::RunHandlingMessages([&] {
-    try {
-      done.records = choice.g_ePortType == Connection::kLpt ? WriteLptPrinterRecords(records)
-                                                              : WritePrinterUsbRecords(records);
-      // A helper of ours left running by a run that was cut short holds its program file: stopped
-      // and removed first, the file can be written and this run goes as it should.
-      DWORD leftoverError = ERROR_SUCCESS;
-      if (!path.empty() && !RemoveLeftoverHelperService(serviceName, path, leftoverError)) {
-        win::Log(L"helper service: the one left from an earlier run stays registered, error %d",
-                 static_cast<unsigned long>(leftoverError));
-      }
-      extracted = ExtractHelperService(helperFile);
-    } catch (...) {
-      failure = std::current_exception();
+    done.records = choice.g_ePortType == Connection::kLpt ? WriteLptPrinterRecords(records)
+                                                            : WritePrinterUsbRecords(records);
+    // A helper of ours left running by a run that was cut short holds its program file: stopped
+    // and removed first, the file can be written and this run goes as it should.
+    DWORD leftoverError = ERROR_SUCCESS;
+    if (!path.empty() && !RemoveLeftoverHelperService(serviceName, path, leftoverError)) {
+      win::Log(L"helper service: the one left from an earlier run stays registered, error %d",
+               static_cast<unsigned long>(leftoverError));
     }
+    extracted = ExtractHelperService(helperFile);
   });
-  if (failure) std::rethrow_exception(failure);
   if (!extracted) {
     win::Log(L"helper program: %s could not be written", path.empty() ? helperFile : path);
     win::ShowMessageBox(reporter.MessageOwner(), win::LoadStringResource(IDS_HELPER_EXTRACT_FAILED), caption, MB_OK);

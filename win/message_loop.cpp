@@ -1,5 +1,7 @@
 #include "win/message_loop.h"
 
+#include <exception>
+
 #include "win/handles.h"
 
 namespace win {
@@ -41,22 +43,35 @@ void WaitHandlingMessages(HANDLE handle) { WaitHandlingMessages(handle, INFINITE
 
 namespace {
 
-DWORD WINAPI RunWork(void* work) {
-  (*static_cast<const std::function<void()>*>(work))();
+struct Work {
+  const std::function<void()>* run;
+  std::exception_ptr failure;
+};
+
+DWORD WINAPI RunWork(void* param) {
+  auto* work = static_cast<Work*>(param);
+  try {
+    (*work->run)();
+  } catch (...) {
+    // Nothing may unwind out of a thread: the caller gets it when the thread has ended.
+    work->failure = std::current_exception();
+  }
   return 0;
 }
 
 }  // namespace
 
-void RunHandlingMessages(const std::function<void()>& work) {
-  ScopedHandle thread(::CreateThread(nullptr, 0, &RunWork, const_cast<std::function<void()>*>(&work), 0, nullptr));
+void RunHandlingMessages(const std::function<void()>& run) {
+  Work work = {&run, nullptr};
+  ScopedHandle thread(::CreateThread(nullptr, 0, &RunWork, &work, 0, nullptr));
   if (!thread) {
-    work();
+    run();
     return;
   }
   WaitHandlingMessages(thread.Get());
   // `work` lives on this stack: however the wait ended, the thread is done before it goes.
   ::WaitForSingleObject(thread.Get(), INFINITE);
+  if (work.failure) std::rethrow_exception(work.failure);
 }
 
 }  // namespace win

@@ -21,8 +21,8 @@ void WaitHandlingMessages(HANDLE handle);
 bool WaitHandlingMessages(HANDLE handle, DWORD timeoutMs);
 
 // Runs `work` on a thread of its own and handles this thread's messages until it has ended: for
-// blocking system calls of unknown length (starting a service waits for its process). `work` must
-// not throw; when no thread can be made it runs here.
+// blocking system calls of unknown length (starting a service waits for its process). What `work`
+// throws is thrown here again once its thread has ended; when no thread can be made it runs here.
 void RunHandlingMessages(const std::function<void()>& work);
 
 }  // namespace win

@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
+#include "win/message_loop.h"
+
 namespace {
 
 // A handle whose closing sets an error of its own, as a failing close of a real handle does.
@@ -30,6 +34,18 @@ TEST(ScopedObject, ClosingKeepsTheLastError) {
   ::SetLastError(ERROR_OUTOFMEMORY);
   block.Reset(nullptr);
   EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_OUTOFMEMORY));
+}
+
+// Work on a thread of its own: what it throws reaches the caller once the thread has ended,
+// instead of ending the program.
+TEST(RunHandlingMessages, WhatTheWorkThrowsReachesTheCaller) {
+  DWORD workThread = 0;
+  EXPECT_THROW(win::RunHandlingMessages([&] {
+                 workThread = ::GetCurrentThreadId();
+                 throw std::runtime_error("full disk");
+               }),
+               std::runtime_error);
+  EXPECT_NE(workThread, ::GetCurrentThreadId());
 }
 
 }  // namespace
